@@ -1,0 +1,43 @@
+# Core libraries register themselves here; the configure step then proves
+# that none of them links Qt.
+set_property(GLOBAL PROPERTY ORV_CORE_TARGETS "")
+
+# orv_core_library(NAME SOURCES... [DEPS ...])
+function(orv_core_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  if(ARG_SOURCES)
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    if(ARG_DEPS)
+      target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    endif()
+  else()  # a folder whose work has not started yet
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY ORV_CORE_TARGETS ${name})
+endfunction()
+
+function(orv_check_core_has_no_qt)
+  get_property(core GLOBAL PROPERTY ORV_CORE_TARGETS)
+  foreach(t IN LISTS core)
+    get_target_property(libs ${t} LINK_LIBRARIES)
+    if(libs AND "${libs}" MATCHES "Qt")
+      message(FATAL_ERROR "core target ${t} links Qt: ${libs}")
+    endif()
+  endforeach()
+endfunction()
+
+# orv_test(NAME SOURCES... LIBS ... [ENV ...] [LABELS ...])
+# One GoogleTest executable registered with CTest test by test.
+function(orv_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
+  if(NOT "GTest::gtest_main" IN_LIST ARG_LIBS AND NOT ARG_LIBS MATCHES "orv_gui_test_main")
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${ARG_ENV}" LABELS "${ARG_LABELS}" TIMEOUT 120)
+endfunction()

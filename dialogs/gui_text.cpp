@@ -1,0 +1,24 @@
+#include "dialogs/gui_text.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace orv {
+
+QString toQString(const ByteString& bytes) {
+    QStringDecoder decode(QStringConverter::System);
+    return decode(QByteArrayView(bytes.data(), bytes.length()));
+}
+
+ByteString fromQString(const QString& text) {
+    QStringEncoder encode(QStringConverter::System);
+    QByteArray out = encode(text);
+    return ByteString(out.constData(), static_cast<uint32_t>(out.size()));
+}
+
+ByteString fieldBytes(const ByteString& original, const QString& shown) {
+    if (shown == toQString(original)) return original;
+    return fromQString(shown);
+}
+
+}  // namespace orv

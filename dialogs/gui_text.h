@@ -1,0 +1,19 @@
+// Texts cross between ByteString (the locale's 8-bit encoding) and Qt's
+// strings here, and only here.
+#pragma once
+
+#include <QString>
+
+#include "support/byte_string.h"
+
+namespace orv {
+
+QString toQString(const ByteString& bytes);
+ByteString fromQString(const QString& text);
+
+// What an edit field hands back: the original bytes when the user left the
+// text as it was shown, so bytes the locale cannot decode survive an edit
+// of another field; otherwise the new text encoded.
+ByteString fieldBytes(const ByteString& original, const QString& shown);
+
+}  // namespace orv

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs everything Orvantis needs to build, test and run, from Debian's
+# packages. Safe to run again; run as root on Debian 12.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ make pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev
+  qt6-base-dev qt6-base-dev-tools libqt6test6 libqt6svg6
+  xvfb x11-apps imagemagick xdotool xauth
+  nginx-light curl
+  desktop-file-utils xdg-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+echo "setup: all dependencies present"
