@@ -1,0 +1,20 @@
+// The "Determine Automatically..." exchange of the Version dialog: one
+// HTTP HEAD request for a download location, reading its Content-Length.
+#pragma once
+
+#include "support/byte_string.h"
+
+namespace orv {
+
+struct DownloadSizeResult {
+    bool ok = false;
+    ByteString size;     // the Content-Length value, trimmed, when ok
+    ByteString message;  // when not ok: the complete text of the "Error" box
+};
+
+// Runs the whole exchange for a location text, synchronously. On failure
+// `message` is the complete text of the "Error" message box (its first line
+// followed by the client's and the socket layer's texts).
+DownloadSizeResult determineDownloadSize(const ByteString& location);
+
+}  // namespace orv
