@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/statvfs.h>
+#include <sys/sysinfo.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -35,6 +36,20 @@ DiskSpace diskSpace(const ByteString& folder) {
     disk.totalToCaller = unit * fs.f_blocks;
     disk.totalFree = unit * fs.f_bfree;
     return disk;
+}
+
+// The kernel's summary, when /proc is not available: free rather than
+// available memory.
+MemoryStatus memoryFromSysinfo() {
+    struct sysinfo info {};
+    MemoryStatus m;
+    if (sysinfo(&info) != 0 || info.totalram == 0) return m;
+    const uint64_t unit = info.mem_unit ? info.mem_unit : 1;
+    m.known = true;
+    m.totalBytes = unit * info.totalram;
+    m.freeBytes = unit * info.freeram;
+    m.loadPercent = static_cast<uint32_t>((info.totalram - info.freeram) * 100 / info.totalram);
+    return m;
 }
 
 }  // namespace
@@ -86,7 +101,9 @@ ByteString collectSystemInfo(const ByteString& systemFolder) {
     const ByteString os = haveKernel ? linuxVersionText(prettyName, kernel.sysname, kernel.release, machine)
                                      : prettyName;
     const ByteString cpu = processorText(processorFromCpuInfo(readSystemFile("/proc/cpuinfo"), machine));
-    const ByteString ram = memoryText(memoryFromMemInfo(readSystemFile("/proc/meminfo")));
+    MemoryStatus memory = memoryFromMemInfo(readSystemFile("/proc/meminfo"));
+    if (!memory.known) memory = memoryFromSysinfo();
+    const ByteString ram = memoryText(memory);
     const ByteString root = folderRoot(systemFolder);
     return systemInfoText(os, cpu, ram, root, root.empty() ? ByteString() : diskText(diskSpace(root)));
 }

@@ -1,9 +1,10 @@
 /* The crash-reporting library's interface: three calls, looked up by name
  * by the program at run time.
  *
- * Install registers a callback and catches the fatal signals (SIGSEGV,
- * SIGBUS, SIGILL, SIGFPE, SIGABRT) of the installing thread on an alternate
- * stack. On a crash the library calls the callback (its argument is
+ * Install registers a callback and catches the process's fatal signals
+ * (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT); on the installing thread the
+ * handler runs on an alternate stack, so that a stack overflow there is
+ * reported too. On a crash the library calls the callback (its argument is
  * reserved and always null). When the callback returns nonzero the library
  * writes a report folder holding every added file, an index of them with
  * their descriptions, a backtrace and the destination and subject; it
@@ -12,6 +13,12 @@
  *
  * AddFile adds a file to the report being prepared; the callback usually
  * calls it. Uninstall restores the previous signal handling.
+ *
+ * The signal path itself allocates nothing and uses only async-signal-safe
+ * calls (backtrace() aside, which Install primes). The callback is the
+ * program's own code and is not bound by that: a crash inside the memory
+ * allocator may leave the report unwritten. A second crash while reporting
+ * ends the process at once.
  * Every call returns nonzero on success and 0 on failure. */
 #ifndef ORV_CRASH_REPORT_H
 #define ORV_CRASH_REPORT_H

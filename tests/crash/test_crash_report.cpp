@@ -138,6 +138,16 @@ TEST_F(CrashReport, SegmentationFaultWithTheLibraryBesideTheProgram) {
     EXPECT_NE(readText(folder / "backtrace.txt").find("crash_helper"), std::string::npos);
 }
 
+TEST_F(CrashReport, StackOverflowIsReportedFromTheAlternateStack) {
+    const fs::path helper = installHelper("bin", true);
+    const Child child = run(helper, "overflow");
+    ASSERT_TRUE(WIFSIGNALED(child.status)) << child.err;
+    EXPECT_EQ(WTERMSIG(child.status), SIGSEGV);
+    const fs::path folder = reportFolder("crash_helper");
+    ASSERT_FALSE(folder.empty()) << child.err;
+    expectSystemInfo(readText(folder / "SystemInfo.txt"));
+}
+
 TEST_F(CrashReport, AbortWithTheLibraryFoundByName) {
     const fs::path helper = installHelper("bin", false);
     const Child child = run(helper, "abort", fs::path(ORV_CRASH_LIBRARY).parent_path().string());
