@@ -1,0 +1,81 @@
+#include "links/link_arguments.h"
+
+#include "links/exec_line.h"
+
+namespace orv {
+
+namespace {
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// A parameter name as a mail client would read it: %XX undone, blanks
+// around it gone, lower case.
+ByteString normalisedName(const ByteString& raw) {
+    ByteString out;
+    for (uint32_t i = 0; i < raw.length(); ++i) {
+        if (raw[i] == '%' && i + 2 < raw.length() && hexValue(raw[i + 1]) >= 0 && hexValue(raw[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(raw[i + 1]) * 16 + hexValue(raw[i + 2]));
+            i += 2;
+        } else {
+            out += raw[i];
+        }
+    }
+    out.trim();
+    out.toLower();
+    return out;
+}
+
+bool isAttachment(const ByteString& param) {
+    const uint32_t eq = param.find('=');
+    const ByteString name = normalisedName(eq == ByteString::npos ? param : param.Left(eq));
+    return name == "attach" || name == "attachment";
+}
+
+}  // namespace
+
+ByteString webHandlerType(const ByteString& link) {
+    const ByteString https = "https";
+    if (link.length() >= 5 && link.compareNoCase(5, 0, https, 0) == 0) return "x-scheme-handler/https";
+    return "x-scheme-handler/http";
+}
+
+bool isMailLink(const ByteString& link) {
+    const ByteString scheme = "mailto:";
+    return link.length() >= 7 && link.compareNoCase(7, 0, scheme, 0) == 0;
+}
+
+ByteString withoutAttachments(const ByteString& mailLink) {
+    const uint32_t q = mailLink.find('?');
+    if (q == ByteString::npos) return mailLink;
+    ByteStringList kept;
+    for (const ByteString& param : split(mailLink.Mid(q + 1), '&')) {
+        if (!isAttachment(param)) kept.push_back(param);
+    }
+    ByteString out = mailLink.Left(q);
+    if (!kept.empty()) out += "?" + join(kept, "&");
+    return out;
+}
+
+bool webArguments(const ByteStringList& command, ByteString link, ByteStringList& argv) {
+    argv.clear();
+    if (command.empty() || (!link.empty() && link[0] == '-')) return false;
+    link.replaceAll("\\", "/");
+    argv = expandExecArguments(command, link);
+    return true;
+}
+
+bool mailArguments(const ByteStringList& command, const ByteString& link, ByteStringList& argv) {
+    argv.clear();
+    if (command.empty() || (!link.empty() && !isMailLink(link))) return false;
+    argv = expandExecArguments(command, withoutAttachments(link));
+    return true;
+}
+
+ByteStringList fallbackCommand() { return {"xdg-open", "%u"}; }
+
+}  // namespace orv
