@@ -1,0 +1,66 @@
+// Run-time binding of shared libraries and their functions.
+//
+// Optional services (the crash-reporting library and the like) are bound
+// by name on first use, so a missing library never stops the program from
+// starting: the operation that needs it fails instead, and tries again on
+// its next call. Loaded libraries are never released.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace orv {
+
+// Loads the named library (a file name or a path) once per process and
+// returns its handle, or null if it cannot be loaded. A handle, once
+// loaded, is kept for the rest of the run and returned by later calls with
+// the same name; a failure is not remembered, so a later call retries.
+// Thread-safe.
+void* LoadLibrarySlot(const char* name);
+
+// Address of the named export of a loaded library, or null. A null handle
+// or name yields null at once. Tries, in order: the name; "_" + name;
+// "__" + name; then for N = 0..100: name@N, _name@N, __name@N, stopping at
+// the first that the library has. This reaches undecorated exports as well
+// as the forms that compilers give to functions with a stack-argument byte
+// count.
+void* BindFunction(void* handle, const char* name);
+
+// The search of BindFunction over any symbol table: calls lookup(context,
+// candidate) for each candidate name in order and returns the first
+// non-null result, or null. The lookup's name is a terminated string valid
+// only for the call.
+using ExportLookup = void* (*)(void* context, const char* candidate);
+void* FindExport(const char* name, ExportLookup lookup, void* context);
+
+// One call site's binding of one function: process-wide, filled on first
+// use and kept. A null result (library or export missing) is retried on
+// the next call. Meant to be a function-local or namespace-scope static:
+//
+//   static BoundFunction<int(const char*)> install("libfoo.so", "Install");
+//   if (auto* f = install.get()) f(path); else return false;
+template <typename Signature>
+class BoundFunction {
+public:
+    constexpr BoundFunction(const char* library, const char* function)
+        : library_(library), function_(function) {}
+    BoundFunction(const BoundFunction&) = delete;
+    BoundFunction& operator=(const BoundFunction&) = delete;
+
+    // The bound function, or null when it cannot be bound (yet).
+    Signature* get() {
+        void* p = cached_.load(std::memory_order_acquire);
+        if (!p) {
+            p = BindFunction(LoadLibrarySlot(library_), function_);
+            if (p) cached_.store(p, std::memory_order_release);
+        }
+        return reinterpret_cast<Signature*>(p);
+    }
+
+private:
+    const char* library_;
+    const char* function_;
+    std::atomic<void*> cached_{nullptr};
+};
+
+}  // namespace orv

@@ -1,0 +1,19 @@
+/* A library of the project's own for the run-time binding tests: each
+   function answers with its own number, so a test can tell which of
+   several exports with related names was bound. */
+int probe_plain(void) { return 1; }
+
+int probe_under(void) __asm__("_probe_under");
+int probe_under(void) { return 2; }
+
+int probe_both(void) { return 3; }
+int probe_both_under(void) __asm__("_probe_both");
+int probe_both_under(void) { return 4; }
+
+int probe_pair_under(void) __asm__("_probe_pair");
+int probe_pair_under(void) { return 5; }
+int probe_pair_double(void) __asm__("__probe_pair");
+int probe_pair_double(void) { return 6; }
+
+int probe_deep(void) __asm__("__probe_deep");
+int probe_deep(void) { return 7; }
