@@ -2,15 +2,7 @@
 
 #include <unistd.h>
 
-#if __has_include("support/dynamic_library.h")
 #include "support/dynamic_library.h"
-#else  // until the support library's run-time binding lands
-#include <dlfcn.h>
-namespace orv {
-inline void* LoadLibrarySlot(const char* name) { return dlopen(name, RTLD_NOW); }
-inline void* BindFunction(void* handle, const char* name) { return handle ? dlsym(handle, name) : nullptr; }
-}  // namespace orv
-#endif
 
 namespace orv {
 
