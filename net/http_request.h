@@ -1,0 +1,106 @@
+// A minimal HTTP/1.x client over the socket layer.
+//
+// One HttpRequest drives one exchange at a time through fixed steps:
+// Attach, SetServer, SendRequest, SendHeader..., FinaliseHeaders,
+// FinaliseRequest, ReceiveStatus, ReceiveHeaders. Every step returns true
+// on success; a failure appends lines ending in "\n" to the request's error
+// text (followed by the socket layer's own text where a socket call failed),
+// which TakeErrorText hands over. Response bodies are not read here.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "net/socket.h"
+#include "support/byte_string.h"
+#include "support/decimal.h"
+
+namespace orv {
+
+// A client that owns a clone of a socket handle and collects error texts.
+class SocketClient {
+public:
+    SocketClient() = default;
+    virtual ~SocketClient();
+    SocketClient(const SocketClient&) = delete;
+    SocketClient& operator=(const SocketClient&) = delete;
+
+    // Uses a clone of `socket`; a bound socket first accepts a connection.
+    virtual bool Attach(const SocketHandle& socket);
+    virtual ByteString TakeErrorText();
+
+protected:
+    std::unique_ptr<SocketHandle> socket_;
+    ByteString errorText_;
+};
+
+enum HttpRequestType : uint32_t { kHttpGet = 0, kHttpPost = 1, kHttpHead = 2 };
+
+// Response headers are limited to this many bytes in all (and so is the
+// text before a status line); a longer stream ends the exchange.
+constexpr uint32_t kMaxHttpHeaderBytes = 64 * 1024;
+
+class HttpRequest : public SocketClient {
+public:
+    HttpRequest() = default;
+    ~HttpRequest() override;
+
+    // Splits "scheme://host[:port]/path"; backslashes count as slashes, a
+    // missing path is "/", a missing port is 0. False without "://".
+    static bool ParseUrl(const ByteString& url, ByteString& scheme, ByteString& host, uint16_t& port,
+                         ByteString& path);
+
+    bool Attach(const SocketHandle& socket) override;
+    // Ends any exchange and disconnects; the error text stays.
+    bool Reset();
+    bool SetServer(const ByteString& host, uint16_t port, const ByteString& user, const ByteString& password,
+                   uint32_t authMethod);
+    // Routes requests through a proxy (empty host: none). Auth method 0 is
+    // Basic, the only one supported.
+    void SetProxy(const ByteString& host, uint16_t port, const ByteString& user, const ByteString& password,
+                  uint32_t authMethod);
+    // Connects if needed and sends the request line (and authorization).
+    bool SendRequest(uint32_t requestType, const ByteString& path, const ByteString& version,
+                     const ByteString& query);
+    bool SendHeader(const ByteString& name, const ByteString& value);
+    bool FinaliseHeaders();
+    bool FinaliseRequest();
+    bool ReceiveStatus(ByteString& version, ByteString& code, ByteString& reason);
+    bool ReceiveHeaders(ByteStringList& lines);
+
+    uint32_t state() const { return state_; }
+    uint32_t requestType() const { return requestType_; }
+    const Decimal& contentLength() const { return contentLength_; }
+    const Decimal& remainingLength() const { return remainingLength_; }
+    bool chunked() const { return chunked_ != 0; }
+    bool closeAfterResponse() const { return closeAfterResponse_ != 0; }
+
+private:
+    bool checkSocket();  // attached and connected
+    bool receiveMore(const char* failure);
+    void dropConsumed();
+    bool sendAuthorization(const ByteString& name, const ByteString& user, const ByteString& password,
+                           uint32_t method, const char* unknownMethod);
+    void noteHeader(const ByteString& line);
+
+    ByteString proxyHost_;
+    uint16_t proxyPort_ = 80;
+    ByteString proxyUser_;
+    ByteString proxyPassword_;
+    uint32_t proxyAuthMethod_ = 0;
+    ByteString serverHost_;
+    uint16_t serverPort_ = 80;
+    ByteString serverUser_;
+    ByteString serverPassword_;
+    uint32_t serverAuthMethod_ = 0;
+    uint32_t requestType_ = 0;
+    Decimal contentLength_;
+    Decimal remainingLength_;
+    uint32_t chunked_ = 0;
+    uint32_t closeAfterResponse_ = 0;
+    uint32_t state_ = 0;
+    ByteString receiveBuffer_;
+    uint32_t consumedBytes_ = 0;  // bytes of the response head taken so far
+};
+
+}  // namespace orv
