@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
