@@ -1,0 +1,29 @@
+// The package file: one packed list holding the signature
+// "Velmorandistrix", the format version, the common information and the
+// versions, features and bugs, each record a nested packed list.
+#pragma once
+
+#include "package/model.h"
+#include "support/byte_string.h"
+
+namespace orv {
+
+// The first entry of every package file.
+inline constexpr const char kPackageSignature[] = "Velmorandistrix";
+// The format version that writePackage writes.
+inline constexpr uint32_t kPackageFormatVersion = 1;
+
+// Sets `out` to the file's bytes for `package`. Returns true; it has no
+// failure.
+bool writePackage(const Package& package, ByteString& out);
+
+// Reads a whole package file into `package`. False, with `package`
+// unchanged, only if `content` is empty or its first entry is not exactly
+// the signature. Otherwise true, however the rest looks: the collections
+// then hold exactly the file's records (each starting as a default record),
+// a collection whose list is missing is left empty, and a common
+// information text whose entry is missing keeps its previous value. Bytes
+// after the last collection are ignored.
+bool readPackage(Package& package, const ByteString& content);
+
+}  // namespace orv
