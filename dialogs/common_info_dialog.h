@@ -29,7 +29,6 @@ private slots:
 private:
     void buildLayout();
     QString fieldText(uint32_t i) const;
-    void setFieldText(uint32_t i, const QString& text);
 
     CommonInfo original_;
     // One editor per field in field order: either a line or a text edit.

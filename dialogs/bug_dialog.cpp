@@ -1,0 +1,158 @@
+#include "dialogs/bug_dialog.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include "dialogs/dialog_fields.h"
+#include "dialogs/gui_text.h"
+#include "support/numbers.h"
+
+namespace orv {
+
+namespace {
+
+const char* const kTypes[] = {"Usability", "Performance", "Security", "Crash"};
+
+QComboBox* makeDropDown(QWidget* parent, const QString& name) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setEditable(false);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(12);
+    return box;
+}
+
+// "None/Unknown" first, then one item per version: item i + 1 is line i.
+void fillVersionBox(QComboBox* box, const VersionChoices& versions) {
+    box->addItem(QStringLiteral("None/Unknown"));
+    for (const ByteString& label : versions.labels) box->addItem(toQString(label));
+}
+
+// Id 0 shows "None/Unknown"; an id no version has shows nothing selected,
+// so that OK keeps it rather than turning it into another version.
+void selectVersion(QComboBox* box, const VersionChoices& versions, uint32_t id) {
+    if (id == 0) return box->setCurrentIndex(0);
+    uint32_t pos = positionOfId(versions, id);
+    box->setCurrentIndex(pos == UINT32_MAX ? -1 : static_cast<int>(pos) + 1);
+}
+
+uint32_t selectedVersion(const QComboBox* box, const VersionChoices& versions, uint32_t before) {
+    int index = box->currentIndex();
+    if (index < 0) return before;
+    if (index == 0) return 0;
+    uint32_t line = static_cast<uint32_t>(index - 1);
+    return line < versions.ids.count() ? versions.ids[line] : before;
+}
+
+}  // namespace
+
+BugDialog::BugDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("bugDialog"));
+    setWindowTitle(QStringLiteral("Bug Information"));
+    buildLayout();
+    resize(340, 460);
+}
+
+void BugDialog::buildLayout() {
+    title_ = makeLineEdit(this, QStringLiteral("title"));
+    description_ = makeTextEdit(this, QStringLiteral("description"));
+    severity_ = makeDropDown(this, QStringLiteral("severity"));
+    for (const char* s : {"1", "2", "3", "4", "5"}) severity_->addItem(QString::fromLatin1(s));
+    type_ = makeDropDown(this, QStringLiteral("type"));
+    for (const char* t : kTypes) type_->addItem(QString::fromLatin1(t));
+    introduced_ = makeDropDown(this, QStringLiteral("introduced"));
+    discovered_ = makeDropDown(this, QStringLiteral("discovered"));
+    fixed_ = makeDropDown(this, QStringLiteral("fixed"));
+    affected_ = makeMultiList(this, QStringLiteral("affectedFeatures"));
+
+    struct Row {
+        const char* label;
+        QWidget* field;
+        const char* name;
+    };
+    const Row rows[] = {
+        {"&Title:", title_, "titleLabel"},
+        {"&Description:", description_, "descriptionLabel"},
+        {"&Severity:", severity_, "severityLabel"},
+        {"T&ype:", type_, "typeLabel"},
+        {"&Introduced:", introduced_, "introducedLabel"},
+        {"Dis&covered:", discovered_, "discoveredLabel"},
+        {"&Fixed:", fixed_, "fixedLabel"},
+        {"&Affected\nfeatures:", affected_, "affectedFeaturesLabel"},
+    };
+    auto* grid = new QGridLayout;
+    int r = 0;
+    QWidget* previous = nullptr;
+    for (const Row& row : rows) {
+        bool tall = row.field == description_ || row.field == affected_;
+        auto* label = makeLabel(QString::fromLatin1(row.label), row.field, QString::fromLatin1(row.name));
+        grid->addWidget(label, r, 0, tall ? Qt::AlignTop : Qt::AlignVCenter);
+        grid->addWidget(row.field, r, 1);
+        if (tall) grid->setRowStretch(r, 1);
+        if (previous) setTabOrder(previous, row.field);
+        previous = row.field;
+        ++r;
+    }
+    grid->setColumnStretch(1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    addOkCancel(this, buttons);
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(grid, 1);
+    top->addLayout(buttons);
+}
+
+void BugDialog::setUp(const BugRecord& record, const VersionChoices& versions, const FeatureChoices& features) {
+    original_ = record;
+    versions_ = versions;
+    features_ = features;
+    setLineText(title_, record.title);
+    setEditorText(description_, record.description);
+    bool severityListed = record.severity >= 1 && record.severity <= 5;
+    severity_->setCurrentIndex(severityListed ? static_cast<int>(record.severity) - 1 : -1);
+    int type = 0;  // an unknown type shows the first one
+    for (int i = 0; i < static_cast<int>(std::size(kTypes)); ++i) {
+        if (record.type.equalsNoCase(kTypes[i])) {
+            type = i;
+            break;
+        }
+    }
+    type_->setCurrentIndex(type);
+    for (QComboBox* box : {introduced_, discovered_, fixed_}) {
+        box->clear();
+        fillVersionBox(box, versions);
+    }
+    selectVersion(introduced_, versions, record.introduced);
+    selectVersion(discovered_, versions, record.discovered);
+    selectVersion(fixed_, versions, record.fixed);
+    affected_->clear();
+    fillList(affected_, features.titles);
+    for (uint32_t id : record.affectedFeatures) selectLine(affected_, positionOfId(features, id));
+}
+
+BugRecord BugDialog::record() const {
+    BugRecord out = original_;
+    out.title = fieldBytes(original_.title, title_->text());
+    out.description = multiLineBytes(original_.description, description_->toPlainText());
+    out.severity = parseU32(fromQString(severity_->currentText()));
+    out.type = fromQString(type_->currentText());
+    out.introduced = selectedVersion(introduced_, versions_, original_.introduced);
+    out.discovered = selectedVersion(discovered_, versions_, original_.discovered);
+    out.fixed = selectedVersion(fixed_, versions_, original_.fixed);
+    out.affectedFeatures = selectedIds(affected_, features_.ids);
+    return out;
+}
+
+bool editBug(QWidget* parent, BugRecord& record, const VersionChoices& versions, const FeatureChoices& features) {
+    BugDialog dialog(parent);
+    dialog.setUp(record, versions, features);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    record = dialog.record();
+    return true;
+}
+
+}  // namespace orv

@@ -1,0 +1,141 @@
+#include "dialogs/common_info_dialog.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "dialogs/dialog_fields.h"
+#include "dialogs/gui_text.h"
+#include "dialogs/link_actions.h"
+#include "links/gui/link_static.h"
+
+namespace orv {
+
+namespace {
+
+enum class Test { None, Web, Mail };
+
+struct FieldSpec {
+    const char* label;
+    const char* name;
+    bool multiLine;
+    Test test;
+    int linkId;  // the "Test" label's item id
+};
+
+// In field order; the first six fill the left column.
+constexpr FieldSpec kFields[CommonInfo::kFieldCount] = {
+    {"Company:", "company", false, Test::None, 0},
+    {"Product:", "product", false, Test::None, 0},
+    {"Product Link:", "productLink", false, Test::Web, 1028},
+    {"Product Description:", "productDescription", true, Test::None, 0},
+    {"Upsell Link:", "upsellLink", false, Test::Web, 1030},
+    {"Upsell Description:", "upsellDescription", false, Test::None, 0},
+    {"Company Address:", "companyAddress", true, Test::None, 0},
+    {"Company Phone:", "companyPhone", false, Test::None, 0},
+    {"Company E-mail:", "companyEmail", false, Test::Mail, 1034},
+    {"Company Link:", "companyLink", false, Test::Web, 1031},
+    {"Sales Phone:", "salesPhone", false, Test::None, 0},
+    {"Sales E-mail:", "salesEmail", false, Test::Mail, 1032},
+    {"Tech Support Phone:", "techSupportPhone", false, Test::None, 0},
+    {"Tech Support E-mail:", "techSupportEmail", false, Test::Mail, 1033},
+};
+constexpr uint32_t kLeftColumnFields = 6;
+
+}  // namespace
+
+CommonInfoDialog::CommonInfoDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("commonInfoDialog"));
+    setWindowTitle(QStringLiteral("Common Information"));
+    buildLayout();
+    resize(780, 380);
+}
+
+void CommonInfoDialog::buildLayout() {
+    auto* columns = new QHBoxLayout;
+    QGridLayout* grids[2] = {new QGridLayout, new QGridLayout};
+    int rows[2] = {0, 0};
+    QWidget* previous = nullptr;
+    for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) {
+        const FieldSpec& f = kFields[i];
+        QWidget* editor = nullptr;
+        if (f.multiLine) {
+            texts_[i] = makeTextEdit(this, QString::fromLatin1(f.name));
+            editor = texts_[i];
+        } else {
+            lines_[i] = makeLineEdit(this, QString::fromLatin1(f.name));
+            editor = lines_[i];
+        }
+        if (previous) setTabOrder(previous, editor);
+        previous = editor;
+        int side = i < kLeftColumnFields ? 0 : 1;
+        QGridLayout* grid = grids[side];
+        int row = rows[side]++;
+        auto* label = makeLabel(QString::fromLatin1(f.label), editor, QString::fromLatin1(f.name) + "Label");
+        grid->addWidget(label, row, 0, f.multiLine ? Qt::AlignTop : Qt::AlignVCenter);
+        grid->addWidget(editor, row, 1);
+        if (f.multiLine) grid->setRowStretch(row, 1);
+        if (f.test != Test::None) {
+            auto* link = makeTestLink(f.linkId, this, QString::fromLatin1(f.name) + "Test");
+            connect(link, &CLinkStatic::clicked, this, &CommonInfoDialog::linkClicked);
+            grid->addWidget(link, row, 2);
+        }
+    }
+    for (QGridLayout* grid : grids) grid->setColumnStretch(1, 1);
+    auto* divider = new QFrame(this);
+    divider->setObjectName(QStringLiteral("columnDivider"));
+    divider->setFrameShape(QFrame::VLine);
+    divider->setFrameShadow(QFrame::Sunken);
+    columns->addLayout(grids[0], 1);
+    columns->addWidget(divider);
+    columns->addLayout(grids[1], 1);
+
+    auto* buttons = new QHBoxLayout;
+    addOkCancel(this, buttons);
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(columns, 1);
+    top->addLayout(buttons);
+}
+
+QString CommonInfoDialog::fieldText(uint32_t i) const {
+    return lines_[i] ? lines_[i]->text() : texts_[i]->toPlainText();
+}
+
+void CommonInfoDialog::setInfo(const CommonInfo& info) {
+    original_ = info;
+    for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) {
+        if (lines_[i]) setLineText(lines_[i], info.field(i));
+        else setEditorText(texts_[i], info.field(i));
+    }
+}
+
+CommonInfo CommonInfoDialog::info() const {
+    CommonInfo out;
+    for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) {
+        const ByteString& before = original_.field(i);
+        out.field(i) = lines_[i] ? fieldBytes(before, fieldText(i)) : multiLineBytes(before, fieldText(i));
+    }
+    return out;
+}
+
+void CommonInfoDialog::linkClicked(int itemId) {
+    for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) {
+        if (kFields[i].test == Test::None || kFields[i].linkId != itemId) continue;
+        ByteString text = fieldBytes(original_.field(i), fieldText(i));
+        if (kFields[i].test == Test::Mail) openMailField(text);
+        else openWebField(text);
+        return;
+    }
+}
+
+bool editCommonInfo(QWidget* parent, CommonInfo& info) {
+    CommonInfoDialog dialog(parent);
+    dialog.setInfo(info);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    info = dialog.info();
+    return true;
+}
+
+}  // namespace orv

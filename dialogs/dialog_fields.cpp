@@ -1,0 +1,108 @@
+#include "dialogs/dialog_fields.h"
+
+#include <QBoxLayout>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <limits>
+
+#include "dialogs/gui_text.h"
+#include "links/gui/link_static.h"
+
+namespace orv {
+
+QLabel* makeLabel(const QString& text, QWidget* buddy, const QString& name) {
+    auto* label = new QLabel(text, buddy->parentWidget());
+    label->setObjectName(name);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QLineEdit* makeLineEdit(QWidget* parent, const QString& name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setMaxLength(std::numeric_limits<int>::max());  // no length limit
+    return edit;
+}
+
+QPlainTextEdit* makeTextEdit(QWidget* parent, const QString& name) {
+    auto* edit = new QPlainTextEdit(parent);
+    edit->setObjectName(name);
+    edit->setTabChangesFocus(true);
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return edit;
+}
+
+CLinkStatic* makeTestLink(int itemId, QWidget* parent, const QString& name) {
+    auto* link = new CLinkStatic(itemId, QStringLiteral("Test"), parent);
+    link->setObjectName(name);
+    link->EnableOpenOnClick(false);
+    link->EnableTooltip(false);
+    link->SetUnderlineMode(1);
+    link->SetNotifyParent(true);
+    return link;
+}
+
+QListWidget* makeMultiList(QWidget* parent, const QString& name) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setSelectionMode(QAbstractItemView::MultiSelection);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return list;
+}
+
+void addOkCancel(QDialog* dialog, QBoxLayout* layout) {
+    auto* ok = new QPushButton(QStringLiteral("OK"), dialog);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), dialog);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    layout->addStretch(1);
+    layout->addWidget(ok);
+    layout->addWidget(cancel);
+}
+
+QString toEditorText(const ByteString& bytes) {
+    QString text = toQString(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+ByteString multiLineBytes(const ByteString& original, const QString& shown) {
+    if (shown == toEditorText(original)) return original;
+    QString text = shown;
+    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return fromQString(text);
+}
+
+void setLineText(QLineEdit* edit, const ByteString& bytes) {
+    edit->setText(toQString(bytes));
+    edit->setCursorPosition(0);
+}
+
+void setEditorText(QPlainTextEdit* edit, const ByteString& bytes) { edit->setPlainText(toEditorText(bytes)); }
+
+void fillList(QListWidget* list, const ByteStringList& labels) {
+    for (const ByteString& label : labels) list->addItem(toQString(label));
+}
+
+void selectLine(QListWidget* list, uint32_t position) {
+    if (position < static_cast<uint32_t>(list->count())) list->item(static_cast<int>(position))->setSelected(true);
+}
+
+IdList selectedIds(const QListWidget* list, const IdList& ids) {
+    IdList out;
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->isSelected() && static_cast<uint32_t>(row) < ids.count()) {
+            out.append(ids[static_cast<uint32_t>(row)]);
+        }
+    }
+    return out;
+}
+
+}  // namespace orv

@@ -1,0 +1,53 @@
+// Building blocks the editor dialogs share: labelled edits, "Test" labels
+// configured the dialogs' way, multiple-selection lists of records, the
+// OK/Cancel row, and the text forms of multi-line fields.
+#pragma once
+
+#include <QString>
+
+#include "package/model.h"
+#include "support/byte_string.h"
+
+class CLinkStatic;
+class QBoxLayout;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QWidget;
+
+namespace orv {
+
+// A label with a mnemonic whose Alt+letter focuses `buddy`.
+QLabel* makeLabel(const QString& text, QWidget* buddy, const QString& name);
+QLineEdit* makeLineEdit(QWidget* parent, const QString& name);
+// A multi-line edit where Enter starts a new line and Tab leaves the field.
+QPlainTextEdit* makeTextEdit(QWidget* parent, const QString& name);
+// A "Test" label that only tells its dialog it was clicked: always
+// underlined, no tooltip, never opens anything itself.
+CLinkStatic* makeTestLink(int itemId, QWidget* parent, const QString& name);
+// A list where each click toggles one line.
+QListWidget* makeMultiList(QWidget* parent, const QString& name);
+
+// Adds a right-aligned OK (default) and Cancel to `layout`, wired to the
+// dialog's accept and reject.
+void addOkCancel(QDialog* dialog, QBoxLayout* layout);
+
+// Multi-line fields keep CR LF line breaks; the editor shows plain LF.
+QString toEditorText(const ByteString& bytes);
+// The original bytes when the shown text is unchanged, else the new text
+// with CR LF line breaks.
+ByteString multiLineBytes(const ByteString& original, const QString& shown);
+
+void setLineText(QLineEdit* edit, const ByteString& bytes);
+void setEditorText(QPlainTextEdit* edit, const ByteString& bytes);
+
+// Fills a list with one line per label.
+void fillList(QListWidget* list, const ByteStringList& labels);
+// Selects the line at each position; positions past the end are ignored.
+void selectLine(QListWidget* list, uint32_t position);
+// The ids of the selected lines in line order (`ids` maps line to id).
+IdList selectedIds(const QListWidget* list, const IdList& ids);
+
+}  // namespace orv

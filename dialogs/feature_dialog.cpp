@@ -1,0 +1,105 @@
+#include "dialogs/feature_dialog.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include "dialogs/dialog_fields.h"
+#include "dialogs/gui_text.h"
+#include "dialogs/link_actions.h"
+#include "links/gui/link_static.h"
+
+namespace orv {
+
+namespace {
+constexpr int kScreenshotTest = 1041;
+constexpr int kThumbnailTest = 1042;
+}  // namespace
+
+FeatureDialog::FeatureDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("featureDialog"));
+    setWindowTitle(QStringLiteral("Feature Information"));
+    buildLayout();
+    resize(380, 410);
+}
+
+void FeatureDialog::buildLayout() {
+    title_ = makeLineEdit(this, QStringLiteral("title"));
+    description_ = makeTextEdit(this, QStringLiteral("description"));
+    screenshot_ = makeLineEdit(this, QStringLiteral("screenshot"));
+    auto* screenshotTest = makeTestLink(kScreenshotTest, this, QStringLiteral("screenshotTest"));
+    thumbnail_ = makeLineEdit(this, QStringLiteral("thumbnail"));
+    auto* thumbnailTest = makeTestLink(kThumbnailTest, this, QStringLiteral("thumbnailTest"));
+    versionList_ = makeMultiList(this, QStringLiteral("versions"));
+    for (CLinkStatic* link : {screenshotTest, thumbnailTest})
+        connect(link, &CLinkStatic::clicked, this, &FeatureDialog::linkClicked);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(makeLabel(QStringLiteral("&Title:"), title_, QStringLiteral("titleLabel")), 0, 0);
+    grid->addWidget(title_, 0, 1, 1, 2);
+    grid->addWidget(makeLabel(QStringLiteral("&Description:"), description_, QStringLiteral("descriptionLabel")), 1,
+                    0, Qt::AlignTop);
+    grid->addWidget(description_, 1, 1, 1, 2);
+    grid->addWidget(makeLabel(QStringLiteral("&Screenshot:"), screenshot_, QStringLiteral("screenshotLabel")), 2, 0);
+    grid->addWidget(screenshot_, 2, 1);
+    grid->addWidget(screenshotTest, 2, 2);
+    grid->addWidget(makeLabel(QStringLiteral("T&humbnail:"), thumbnail_, QStringLiteral("thumbnailLabel")), 3, 0);
+    grid->addWidget(thumbnail_, 3, 1);
+    grid->addWidget(thumbnailTest, 3, 2);
+    grid->addWidget(makeLabel(QStringLiteral("&Versions:"), versionList_, QStringLiteral("versionsLabel")), 4, 0,
+                    Qt::AlignTop);
+    grid->addWidget(versionList_, 4, 1, 1, 2);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(1, 1);
+    grid->setRowStretch(4, 1);
+
+    auto* buttons = new QHBoxLayout;
+    addOkCancel(this, buttons);
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(grid, 1);
+    top->addLayout(buttons);
+
+    setTabOrder(title_, description_);
+    setTabOrder(description_, screenshot_);
+    setTabOrder(screenshot_, thumbnail_);
+    setTabOrder(thumbnail_, versionList_);
+}
+
+void FeatureDialog::setUp(const FeatureRecord& record, const VersionChoices& versions) {
+    original_ = record;
+    versions_ = versions;
+    setLineText(title_, record.title);
+    setEditorText(description_, record.description);
+    setLineText(screenshot_, record.screenshot);
+    setLineText(thumbnail_, record.thumbnail);
+    versionList_->clear();
+    fillList(versionList_, versions.labels);
+    for (uint32_t id : record.versions) selectLine(versionList_, positionOfId(versions, id));
+}
+
+FeatureRecord FeatureDialog::record() const {
+    FeatureRecord out = original_;
+    out.title = fieldBytes(original_.title, title_->text());
+    out.description = multiLineBytes(original_.description, description_->toPlainText());
+    out.screenshot = fieldBytes(original_.screenshot, screenshot_->text());
+    out.thumbnail = fieldBytes(original_.thumbnail, thumbnail_->text());
+    out.versions = selectedIds(versionList_, versions_.ids);
+    return out;
+}
+
+void FeatureDialog::linkClicked(int itemId) {
+    if (itemId == kScreenshotTest) openWebField(fieldBytes(original_.screenshot, screenshot_->text()));
+    else if (itemId == kThumbnailTest) openWebField(fieldBytes(original_.thumbnail, thumbnail_->text()));
+}
+
+bool editFeature(QWidget* parent, FeatureRecord& record, const VersionChoices& versions) {
+    FeatureDialog dialog(parent);
+    dialog.setUp(record, versions);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    record = dialog.record();
+    return true;
+}
+
+}  // namespace orv

@@ -1,0 +1,168 @@
+#include "dialogs/version_dialog.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "app/download_size.h"
+#include "dialogs/days_edit.h"
+#include "dialogs/dialog_fields.h"
+#include "dialogs/gui_text.h"
+#include "dialogs/link_actions.h"
+#include "dialogs/message_box.h"
+#include "dialogs/release_date.h"
+#include "links/gui/link_static.h"
+#include "support/numbers.h"
+
+namespace orv {
+
+namespace {
+constexpr int kLocationTest = 1039;
+constexpr int kScreenshotTest = 1041;
+constexpr int kThumbnailTest = 1042;
+}  // namespace
+
+VersionDialog::VersionDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("versionDialog"));
+    setWindowTitle(QStringLiteral("Version Information"));
+    buildLayout();
+    resize(560, 430);
+}
+
+void VersionDialog::buildLayout() {
+    version_ = makeLineEdit(this, QStringLiteral("version"));
+    location_ = makeLineEdit(this, QStringLiteral("location"));
+    auto* locationTest = makeTestLink(kLocationTest, this, QStringLiteral("locationTest"));
+    fileSize_ = makeLineEdit(this, QStringLiteral("fileSize"));
+    auto* bytes = new QLabel(QStringLiteral("Bytes"), this);
+    bytes->setObjectName(QStringLiteral("bytesLabel"));
+    determine_ = new QPushButton(QStringLiteral("&Determine Automatically..."), this);
+    determine_->setObjectName(QStringLiteral("determineButton"));
+    determine_->setAutoDefault(false);
+    screenshot_ = makeLineEdit(this, QStringLiteral("screenshot"));
+    auto* screenshotTest = makeTestLink(kScreenshotTest, this, QStringLiteral("screenshotTest"));
+    thumbnail_ = makeLineEdit(this, QStringLiteral("thumbnail"));
+    auto* thumbnailTest = makeTestLink(kThumbnailTest, this, QStringLiteral("thumbnailTest"));
+    freeUpgrades_ = makeMultiList(this, QStringLiteral("freeUpgrades"));
+    released_ = new QCalendarWidget(this);
+    released_->setObjectName(QStringLiteral("released"));
+    released_->setSelectionMode(QCalendarWidget::SingleSelection);
+    released_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    days_ = new DaysEdit(this);
+    days_->setObjectName(QStringLiteral("freeUpgradeDays"));
+    auto* daysAfter = new QLabel(QStringLiteral("days before the release date."), this);
+    daysAfter->setObjectName(QStringLiteral("daysAfterLabel"));
+
+    for (CLinkStatic* link : {locationTest, screenshotTest, thumbnailTest})
+        connect(link, &CLinkStatic::clicked, this, &VersionDialog::linkClicked);
+    connect(determine_, &QPushButton::clicked, this, &VersionDialog::determineFileSize);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(makeLabel(QStringLiteral("&Version:"), version_, QStringLiteral("versionLabel")), 0, 0);
+    grid->addWidget(version_, 0, 1);
+    grid->addWidget(makeLabel(QStringLiteral("&Location:"), location_, QStringLiteral("locationLabel")), 1, 0);
+    grid->addWidget(location_, 1, 1);
+    grid->addWidget(locationTest, 1, 2);
+    grid->addWidget(makeLabel(QStringLiteral("&File Size:"), fileSize_, QStringLiteral("fileSizeLabel")), 2, 0);
+    auto* sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(fileSize_, 1);
+    sizeRow->addWidget(bytes);
+    sizeRow->addSpacing(12);
+    sizeRow->addWidget(determine_);
+    grid->addLayout(sizeRow, 2, 1);
+    grid->addWidget(makeLabel(QStringLiteral("&Screenshot:"), screenshot_, QStringLiteral("screenshotLabel")), 3, 0);
+    grid->addWidget(screenshot_, 3, 1);
+    grid->addWidget(screenshotTest, 3, 2);
+    grid->addWidget(makeLabel(QStringLiteral("&Thumbnail:"), thumbnail_, QStringLiteral("thumbnailLabel")), 4, 0);
+    grid->addWidget(thumbnail_, 4, 1);
+    grid->addWidget(thumbnailTest, 4, 2);
+    grid->setColumnStretch(1, 1);
+
+    auto* upgradeColumn = new QVBoxLayout;
+    upgradeColumn->addWidget(
+        makeLabel(QStringLiteral("Free &Upgrade:"), freeUpgrades_, QStringLiteral("freeUpgradesLabel")));
+    upgradeColumn->addWidget(freeUpgrades_, 1);
+    auto* releasedColumn = new QVBoxLayout;
+    releasedColumn->addWidget(makeLabel(QStringLiteral("&Released:"), released_, QStringLiteral("releasedLabel")));
+    releasedColumn->addWidget(released_, 1);
+    auto* lists = new QHBoxLayout;
+    lists->addLayout(upgradeColumn, 1);
+    lists->addLayout(releasedColumn, 1);
+
+    auto* daysRow = new QHBoxLayout;
+    daysRow->addWidget(
+        makeLabel(QStringLiteral("Free upgrade if &purchased"), days_, QStringLiteral("freeUpgradeDaysLabel")));
+    days_->setMinimumWidth(90);
+    daysRow->addWidget(days_);
+    daysRow->addWidget(daysAfter);
+    daysRow->addStretch(1);
+
+    auto* buttons = new QHBoxLayout;
+    addOkCancel(this, buttons);
+    auto* top = new QVBoxLayout(this);
+    top->addLayout(grid);
+    top->addLayout(lists, 1);
+    top->addLayout(daysRow);
+    top->addLayout(buttons);
+
+    QWidget* order[] = {version_,       location_, fileSize_, determine_, screenshot_, thumbnail_,
+                        freeUpgrades_,  released_, days_};
+    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void VersionDialog::setUp(const VersionRecord& record, const VersionChoices& versions) {
+    original_ = record;
+    versions_ = versions;
+    setLineText(version_, record.version);
+    setLineText(location_, record.location);
+    setLineText(fileSize_, record.fileSize);
+    setLineText(screenshot_, record.screenshot);
+    setLineText(thumbnail_, record.thumbnail);
+    freeUpgrades_->clear();
+    fillList(freeUpgrades_, versions.labels);
+    for (uint32_t id : record.freeUpgrades) selectLine(freeUpgrades_, positionOfId(versions, id));
+    released_->setSelectedDate(releaseDateShown(record.releaseDate));
+    days_->setNumber(record.freeUpgradeDays);
+}
+
+VersionRecord VersionDialog::record() const {
+    VersionRecord out = original_;
+    out.version = fieldBytes(original_.version, version_->text());
+    out.location = fieldBytes(original_.location, location_->text());
+    out.fileSize = fieldBytes(original_.fileSize, fileSize_->text());
+    out.screenshot = fieldBytes(original_.screenshot, screenshot_->text());
+    out.thumbnail = fieldBytes(original_.thumbnail, thumbnail_->text());
+    out.freeUpgrades = selectedIds(freeUpgrades_, versions_.ids);
+    out.releaseDate = releaseDateStored(released_->selectedDate());
+    out.freeUpgradeDays = parseU32(fromQString(days_->text()));
+    return out;
+}
+
+void VersionDialog::linkClicked(int itemId) {
+    if (itemId == kLocationTest) openWebField(fieldBytes(original_.location, location_->text()));
+    else if (itemId == kScreenshotTest) openWebField(fieldBytes(original_.screenshot, screenshot_->text()));
+    else if (itemId == kThumbnailTest) openWebField(fieldBytes(original_.thumbnail, thumbnail_->text()));
+}
+
+void VersionDialog::determineFileSize() {
+    // The request is synchronous: the dialog waits with a busy cursor.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    DownloadSizeResult result = determineDownloadSize(fieldBytes(original_.location, location_->text()));
+    QApplication::restoreOverrideCursor();
+    if (result.ok) fileSize_->setText(toQString(result.size));
+    else showError(this, toQString(result.message));
+}
+
+bool editVersion(QWidget* parent, VersionRecord& record, const VersionChoices& versions) {
+    VersionDialog dialog(parent);
+    dialog.setUp(record, versions);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    record = dialog.record();
+    return true;
+}
+
+}  // namespace orv
