@@ -1,0 +1,238 @@
+#include "support/date_time.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+namespace orv {
+namespace {
+
+struct Ymd {
+    uint32_t year, month, day;  // month from 0
+    bool operator==(const Ymd&) const = default;
+};
+
+Ymd ymd(const DateTimeValue& v) { return {v.year(), v.month(), v.day()}; }
+
+std::ostream& operator<<(std::ostream& os, const Ymd& d) {
+    return os << d.year << "-" << d.month + 1 << "-" << d.day;
+}
+
+// The calendar walk written out month by month and year by year, as a
+// reference for the fast conversion.
+Ymd referenceCivil(int64_t days) {
+    auto leap = [](int64_t y) { return y % 4 == 0 && (y % 100 != 0 || y % 400 == 0); };
+    auto length = [&](int64_t y, uint32_t m) {
+        static const uint32_t kLengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        return kLengths[m] + (m == 1 && leap(y) ? 1u : 0u);
+    };
+    int64_t year = 1899;
+    uint32_t month = 11;
+    int64_t day = days + 30;
+    if (day > 31) {
+        day -= 31;
+        year = 1900;
+        month = 0;
+    }
+    while (month == 0 && day > 366) {
+        day -= leap(year) ? 366 : 365;
+        ++year;
+    }
+    while (day > length(year, month)) {
+        day -= length(year, month);
+        if (++month == 12) {
+            month = 0;
+            ++year;
+        }
+    }
+    return {static_cast<uint32_t>(year), month, static_cast<uint32_t>(day)};
+}
+
+const DateTimeValue kStart(2008, 2, 31, 17, 45, 10);  // a 31st, to catch day overflow
+
+TEST(DateTime, FormatStampAndParseOfAReleaseDate) {
+    SystemTime t;
+    t.year = 2007;
+    t.month = 3;
+    t.day = 5;
+    t.dayOfWeek = 4;        // ignored
+    t.milliseconds = 999;   // ignored
+    const ByteString text = DateTimeValue::FormatStamp(t);
+    EXPECT_EQ(text, "2007-03-05 00:00:00");
+
+    const DateTimeValue v = DateTimeValue::Parse(text, kReleaseDateFormat, kStart);
+    EXPECT_EQ(ymd(v), (Ymd{2007, 2, 5}));
+    EXPECT_EQ(v.weekday(), 1u);
+    EXPECT_EQ(v.dayOfYear(), 64u);
+    EXPECT_EQ(v.hour() + v.minute() + v.second(), 0u);
+
+    t = SystemTime{999, 12, 0, 31, 23, 59, 7, 0};
+    EXPECT_EQ(DateTimeValue::FormatStamp(t), "0999-12-31 23:59:07");
+    t = SystemTime{12345, 123, 0, 100, 24, 60, 61, 0};
+    EXPECT_EQ(DateTimeValue::FormatStamp(t), "12345-123-100 24:60:61");
+}
+
+TEST(DateTime, SetDateTimeCarriesOutOfRangeFields) {
+    EXPECT_EQ(ymd(DateTimeValue(2007, 1, 30)), (Ymd{2007, 2, 2}));  // 30 February
+    EXPECT_EQ(ymd(DateTimeValue(2008, 1, 30)), (Ymd{2008, 2, 1}));  // leap year
+    EXPECT_EQ(ymd(DateTimeValue(2007, 12, 1)), (Ymd{2008, 0, 1}));
+    EXPECT_EQ(ymd(DateTimeValue(2007, 25, 1)), (Ymd{2009, 1, 1}));
+    EXPECT_EQ(ymd(DateTimeValue(2007, 0, 366)), (Ymd{2008, 0, 1}));
+    EXPECT_EQ(ymd(DateTimeValue(2007, 2, 0)), (Ymd{2007, 1, 28}));  // day 0: the day before the 1st
+
+    DateTimeValue v(2007, 11, 31, 23, 0, 3600);
+    EXPECT_EQ(ymd(v), (Ymd{2008, 0, 1}));
+    EXPECT_EQ(v.hour(), 0u);
+    EXPECT_EQ(v.minute(), 0u);
+    v.SetDateTime(2007, 0, 1, 0, 0, 3600);
+    EXPECT_EQ(v.hour(), 1u);
+    v.SetDateTime(2007, 0, 1, 47, 119, 61);  // 2 days, 1 hour, 0 minutes, 1 second on
+    EXPECT_EQ(ymd(v), (Ymd{2007, 0, 3}));
+    EXPECT_EQ(v.hour(), 1u);
+    EXPECT_EQ(v.minute(), 0u);
+    EXPECT_EQ(v.second(), 1u);
+
+    v.SetTime(12, 30, 15);
+    EXPECT_EQ(ymd(v), (Ymd{2007, 0, 3}));
+    EXPECT_EQ(v.hour(), 12u);
+    const SystemTime st = v.ToSystemTime();
+    EXPECT_EQ(st.year, 2007u);
+    EXPECT_EQ(st.month, 1u);
+    EXPECT_EQ(st.day, 3u);
+    EXPECT_EQ(st.dayOfWeek, 3u);  // Wednesday
+    EXPECT_EQ(st.minute, 30u);
+    EXPECT_EQ(st.second, 15u);
+    EXPECT_EQ(st.milliseconds, 0u);
+}
+
+TEST(DateTime, SerialStartsAtTheEarliestDateAndClampsBelowIt) {
+    DateTimeValue v(1899, 11, 30);
+    EXPECT_EQ(v.Serial(), 0);
+    EXPECT_EQ(v.weekday(), 6u);  // Saturday
+    EXPECT_EQ(v.dayOfYear(), 364u);
+
+    for (const DateTimeValue& early : {DateTimeValue(1899, 11, 29, 23, 59, 59), DateTimeValue(1899, 0, 1),
+                                       DateTimeValue(0, 0, 0), DateTimeValue(1000, 5, 5)}) {
+        EXPECT_EQ(early.Serial(), 0);
+        EXPECT_EQ(ymd(early), (Ymd{1899, 11, 30}));
+        EXPECT_EQ(early.hour() + early.minute() + early.second(), 0u);
+    }
+    v.SetFromSerial(-5);
+    EXPECT_EQ(v.Serial(), 0);
+
+    DateTimeValue noon(2000, 0, 1, 12, 0, 0);
+    EXPECT_EQ(noon.serialDays(), 36526);
+    EXPECT_EQ(noon.Serial(), int64_t{36526} * 86400 + 43200);
+    EXPECT_EQ(ymd(DateTimeValue::fromUnixTime(0)), (Ymd{1970, 0, 1}));
+    EXPECT_EQ(DateTimeValue::fromUnixTime(0).weekday(), 4u);  // Thursday
+}
+
+TEST(DateTime, CalendarAgreesWithAMonthByMonthWalk) {
+    DateTimeValue v;
+    // Every day from 1899 to beyond 2200, and some far-off ones.
+    for (int64_t days = 0; days < 120000; ++days) {
+        v.SetFromSerial(days * 86400 + 3661);
+        ASSERT_EQ(ymd(v), referenceCivil(days)) << days;
+        ASSERT_EQ(v.weekday(), static_cast<uint32_t>((days + 6) % 7));
+        ASSERT_EQ(v.hour() * 3600 + v.minute() * 60 + v.second(), 3661u);
+        const DateTimeValue again(v.year(), v.month(), v.day(), v.hour(), v.minute(), v.second());
+        ASSERT_EQ(again.Serial(), v.Serial()) << days;
+    }
+    for (int64_t days : {int64_t{1000000}, int64_t{2917550}, int64_t{10000000}}) {
+        v.SetFromSerial(days * 86400);
+        EXPECT_EQ(ymd(v), referenceCivil(days)) << days;
+    }
+    EXPECT_EQ(DateTimeValue(2000, 11, 31).dayOfYear(), 366u);
+    EXPECT_EQ(DateTimeValue(1900, 2, 1).dayOfYear(), 60u);  // 1900 is not a leap year
+}
+
+TEST(DateTime, HugeFieldsClampInsteadOfWrapping) {
+    const DateTimeValue v(UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT32_MAX);
+    EXPECT_EQ(ymd(v), (Ymd{UINT32_MAX, 11, 31}));
+    DateTimeValue w;
+    w.SetFromSerial(v.Serial());
+    EXPECT_EQ(w.Serial(), v.Serial());
+    EXPECT_EQ(DateTimeValue::fromUnixTime(-5000000000LL).Serial(), 0);
+}
+
+DateTimeValue parse(const char* text, const char* format) { return DateTimeValue::Parse(text, format, kStart); }
+
+TEST(DateTimeParse, DayHalfMarkersAdjustTheHour) {
+    DateTimeValue v = parse("12:30 p.m.", "%2h:%2m %t");
+    EXPECT_EQ(v.hour(), 12u);
+    EXPECT_EQ(v.minute(), 30u);
+    EXPECT_EQ(parse("12:30 am", "%2h:%2m %t").hour(), 0u);
+    EXPECT_EQ(parse("1:05 PM", "%2h:%2m %t").hour(), 13u);
+    EXPECT_EQ(parse("11:05 A.M.", "%2h:%2m %t").hour(), 11u);
+    EXPECT_EQ(parse("11:05 xm", "%2h:%2m %t").hour(), 11u);
+}
+
+TEST(DateTimeParse, ReleaseDatesDoNotDependOnTheStartingDay) {
+    EXPECT_EQ(ymd(parse("2007-02-15 00:00:00", kReleaseDateFormat)), (Ymd{2007, 1, 15}));
+    EXPECT_EQ(ymd(parse("2007-02-31 00:00:00", kReleaseDateFormat)), (Ymd{2007, 2, 3}));
+    const DateTimeValue v = parse("2007-02-15 08:09:10", kReleaseDateFormat);
+    EXPECT_EQ(v.hour() * 10000 + v.minute() * 100 + v.second(), 80910u);
+}
+
+TEST(DateTimeParse, MonthsByNumberOrName) {
+    for (const char* text : {"march", "Mar", "3", "MARCH", "03"})
+        EXPECT_EQ(parse(text, "%M").month(), 2u) << text;
+    EXPECT_EQ(parse("0", "%M").month(), 0u);
+    EXPECT_EQ(parse("May 2010", "%M %y").year(), 2010u);     // a full name that is also an abbreviation
+    EXPECT_EQ(ymd(parse("sep 9 2010", "%M %d %y")), (Ymd{2010, 8, 9}));
+    EXPECT_EQ(parse("xyz", "%M").month(), kStart.month());
+}
+
+TEST(DateTimeParse, SkippedFieldsAndLiterals) {
+    EXPECT_EQ(ymd(parse("Monday, 5 March 2007", "%w, %d %M %y")), (Ymd{2007, 2, 5}));
+    EXPECT_EQ(ymd(parse("Thu 1 Feb 2007", "%w %d %M %y")), (Ymd{2007, 1, 1}));
+    EXPECT_EQ(ymd(parse("4 1 2 2007", "%w %d %M %y")), (Ymd{2007, 1, 1}));
+    // Zone offsets are read over and ignored.
+    EXPECT_EQ(parse("+0130 07", "%g %2h").hour(), 7u);
+    EXPECT_EQ(parse("-0130 07", "%5g %2h").hour(), 7u);
+    // A day of year is passed over, not used.
+    EXPECT_EQ(ymd(parse("2007 100 5", "%y %D %d")), (Ymd{2007, kStart.month(), 5}));
+    // A literal that does not match is passed over.
+    EXPECT_EQ(parse("15", "x%2d").day(), 15u);
+    // Widths cut runs of digits.
+    EXPECT_EQ(ymd(parse("20070305", "%4y%2M%2d")), (Ymd{2007, 2, 5}));
+    // Unknown letters consume nothing.
+    EXPECT_EQ(parse("09", "%q%2d").day(), 9u);
+}
+
+TEST(DateTimeParse, FieldsTheTextDoesNotReachKeepTheStart) {
+    const DateTimeValue v = parse("2007", kReleaseDateFormat);
+    EXPECT_EQ(v.year(), 2007u);
+    EXPECT_EQ(v.month(), kStart.month());
+    EXPECT_EQ(v.day(), kStart.day());
+    EXPECT_EQ(v.hour(), kStart.hour());
+    EXPECT_EQ(v.second(), kStart.second());
+    EXPECT_EQ(parse("", kReleaseDateFormat).Serial(), kStart.Serial());
+    EXPECT_EQ(parse("2007-03", "%4y-%4M-%").month(), 2u);  // a format ending in "%"
+}
+
+TEST(ReleaseDate, RoundTripsThroughTheStoredText) {
+    for (DateTimeValue d(1990, 0, 1); d.year() < 2040; d.SetDateTime(d.year(), d.month(), d.day() + 1, 0, 0, 0)) {
+        SystemTime chosen = d.ToSystemTime();
+        chosen.hour = 14;  // the calendar's time of day is dropped
+        chosen.milliseconds = 5;
+        const ByteString text = releaseDateText(chosen);
+        const DateTimeValue shown = releaseDateValue(text);
+        ASSERT_EQ(ymd(shown), ymd(d)) << text.toStdString();
+        ASSERT_EQ(shown.Serial() % 86400, 0);
+        ASSERT_EQ(releaseDateText(shown.ToSystemTime()), text);
+    }
+}
+
+TEST(ReleaseDate, AnEmptyTextShowsToday) {
+    const std::time_t before = std::time(nullptr);
+    const DateTimeValue shown = releaseDateValue("");
+    const std::time_t after = std::time(nullptr);
+    EXPECT_EQ(shown.Serial() % 86400, 0);
+    const Ymd today = ymd(shown);
+    EXPECT_TRUE(today == ymd(DateTimeValue::fromUnixTime(before)) || today == ymd(DateTimeValue::fromUnixTime(after)));
+    EXPECT_GE(shown.year(), 2024u);
+}
+
+}  // namespace
+}  // namespace orv
