@@ -53,9 +53,12 @@ ByteString withoutAttachments(const ByteString& mailLink) {
     const uint32_t q = mailLink.find('?');
     if (q == ByteString::npos) return mailLink;
     ByteStringList kept;
+    bool dropped = false;
     for (const ByteString& param : split(mailLink.Mid(q + 1), '&')) {
-        if (!isAttachment(param)) kept.push_back(param);
+        if (isAttachment(param)) dropped = true;
+        else kept.push_back(param);
     }
+    if (!dropped) return mailLink;
     ByteString out = mailLink.Left(q);
     if (!kept.empty()) out += "?" + join(kept, "&");
     return out;

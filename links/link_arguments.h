@@ -17,7 +17,8 @@ bool isMailLink(const ByteString& link);
 
 // The link without its "attach" and "attachment" query parameters (names
 // compared without regard to letter case, after undoing %XX escapes). The
-// other parameters keep their order; a query left empty loses its "?".
+// other parameters keep their order; a query emptied by this loses its "?".
+// A link without attachments comes back unchanged.
 ByteString withoutAttachments(const ByteString& mailLink);
 
 // The argv that opens `link` with a handler whose Exec words are `command`
