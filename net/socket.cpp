@@ -80,8 +80,10 @@ bool disconnectState(SocketState& s) {
         return false;
     }
     switchBlocking(s, 0);
-    ::shutdown(s.handle, SHUT_WR);
-    if (waitState(s, POLLIN, s.waitSeconds, s.waitMicroseconds)) {
+    // A listening socket has no connection to shut down or drain.
+    const bool listening = s.connectionType == 1;
+    if (!listening) ::shutdown(s.handle, SHUT_WR);
+    if (!listening && waitState(s, POLLIN, s.waitSeconds, s.waitMicroseconds)) {
         const time_t deadline = std::time(nullptr) + static_cast<time_t>(s.waitSeconds);
         char scratch[4096];
         ssize_t n;
