@@ -136,8 +136,8 @@ void BugDialog::setUp(const BugRecord& record, const VersionChoices& versions, c
 
 BugRecord BugDialog::record() const {
     BugRecord out = original_;
-    out.title = fieldBytes(original_.title, title_->text());
-    out.description = multiLineBytes(original_.description, description_->toPlainText());
+    out.title = lineBytes(original_.title, title_);
+    out.description = editorBytes(original_.description, description_);
     out.severity = parseU32(fromQString(severity_->currentText()));
     out.type = fromQString(type_->currentText());
     out.introduced = selectedVersion(introduced_, versions_, original_.introduced);

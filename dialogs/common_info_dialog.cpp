@@ -99,8 +99,9 @@ void CommonInfoDialog::buildLayout() {
     top->addLayout(buttons);
 }
 
-QString CommonInfoDialog::fieldText(uint32_t i) const {
-    return lines_[i] ? lines_[i]->text() : texts_[i]->toPlainText();
+ByteString CommonInfoDialog::fieldBytesAt(uint32_t i) const {
+    const ByteString& before = original_.field(i);
+    return lines_[i] ? lineBytes(before, lines_[i]) : editorBytes(before, texts_[i]);
 }
 
 void CommonInfoDialog::setInfo(const CommonInfo& info) {
@@ -114,8 +115,7 @@ void CommonInfoDialog::setInfo(const CommonInfo& info) {
 CommonInfo CommonInfoDialog::info() const {
     CommonInfo out;
     for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) {
-        const ByteString& before = original_.field(i);
-        out.field(i) = lines_[i] ? fieldBytes(before, fieldText(i)) : multiLineBytes(before, fieldText(i));
+        out.field(i) = fieldBytesAt(i);
     }
     return out;
 }
@@ -123,7 +123,7 @@ CommonInfo CommonInfoDialog::info() const {
 void CommonInfoDialog::linkClicked(int itemId) {
     for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) {
         if (kFields[i].test == Test::None || kFields[i].linkId != itemId) continue;
-        ByteString text = fieldBytes(original_.field(i), fieldText(i));
+        ByteString text = fieldBytesAt(i);
         if (kFields[i].test == Test::Mail) openMailField(text);
         else openWebField(text);
         return;

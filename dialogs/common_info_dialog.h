@@ -28,7 +28,8 @@ private slots:
 
 private:
     void buildLayout();
-    QString fieldText(uint32_t i) const;
+    // Field i as it would be stored now.
+    ByteString fieldBytesAt(uint32_t i) const;
 
     CommonInfo original_;
     // One editor per field in field order: either a line or a text edit.

@@ -67,25 +67,35 @@ void addOkCancel(QDialog* dialog, QBoxLayout* layout) {
     layout->addWidget(cancel);
 }
 
-QString toEditorText(const ByteString& bytes) {
-    QString text = toQString(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
-ByteString multiLineBytes(const ByteString& original, const QString& shown) {
-    if (shown == toEditorText(original)) return original;
-    QString text = shown;
-    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return fromQString(text);
-}
+namespace {
+constexpr char kShownText[] = "orvShownText";
+}  // namespace
 
 void setLineText(QLineEdit* edit, const ByteString& bytes) {
     edit->setText(toQString(bytes));
     edit->setCursorPosition(0);
+    edit->setProperty(kShownText, edit->text());
 }
 
-void setEditorText(QPlainTextEdit* edit, const ByteString& bytes) { edit->setPlainText(toEditorText(bytes)); }
+void setEditorText(QPlainTextEdit* edit, const ByteString& bytes) {
+    QString text = toQString(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    edit->setPlainText(text);
+    edit->setProperty(kShownText, edit->toPlainText());
+}
+
+ByteString lineBytes(const ByteString& original, const QLineEdit* edit) {
+    QString now = edit->text();
+    if (now == edit->property(kShownText).toString()) return original;
+    return fieldBytes(original, now);
+}
+
+ByteString editorBytes(const ByteString& original, const QPlainTextEdit* edit) {
+    QString now = edit->toPlainText();
+    if (now == edit->property(kShownText).toString()) return original;
+    now.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return fromQString(now);
+}
 
 void fillList(QListWidget* list, const ByteStringList& labels) {
     for (const ByteString& label : labels) list->addItem(toQString(label));

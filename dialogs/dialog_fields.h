@@ -34,14 +34,15 @@ QListWidget* makeMultiList(QWidget* parent, const QString& name);
 // dialog's accept and reject.
 void addOkCancel(QDialog* dialog, QBoxLayout* layout);
 
-// Multi-line fields keep CR LF line breaks; the editor shows plain LF.
-QString toEditorText(const ByteString& bytes);
-// The original bytes when the shown text is unchanged, else the new text
-// with CR LF line breaks.
-ByteString multiLineBytes(const ByteString& original, const QString& shown);
-
+// Fill an edit with a field's bytes and remember the text as shown (the
+// editor may have changed line breaks or undecodable bytes on the way in).
 void setLineText(QLineEdit* edit, const ByteString& bytes);
 void setEditorText(QPlainTextEdit* edit, const ByteString& bytes);
+// What an edit hands back: the original bytes while its text is still the
+// one shown, else the current text encoded (multi-line fields with CR LF
+// line breaks).
+ByteString lineBytes(const ByteString& original, const QLineEdit* edit);
+ByteString editorBytes(const ByteString& original, const QPlainTextEdit* edit);
 
 // Fills a list with one line per label.
 void fillList(QListWidget* list, const ByteStringList& labels);

@@ -81,17 +81,17 @@ void FeatureDialog::setUp(const FeatureRecord& record, const VersionChoices& ver
 
 FeatureRecord FeatureDialog::record() const {
     FeatureRecord out = original_;
-    out.title = fieldBytes(original_.title, title_->text());
-    out.description = multiLineBytes(original_.description, description_->toPlainText());
-    out.screenshot = fieldBytes(original_.screenshot, screenshot_->text());
-    out.thumbnail = fieldBytes(original_.thumbnail, thumbnail_->text());
+    out.title = lineBytes(original_.title, title_);
+    out.description = editorBytes(original_.description, description_);
+    out.screenshot = lineBytes(original_.screenshot, screenshot_);
+    out.thumbnail = lineBytes(original_.thumbnail, thumbnail_);
     out.versions = selectedIds(versionList_, versions_.ids);
     return out;
 }
 
 void FeatureDialog::linkClicked(int itemId) {
-    if (itemId == kScreenshotTest) openWebField(fieldBytes(original_.screenshot, screenshot_->text()));
-    else if (itemId == kThumbnailTest) openWebField(fieldBytes(original_.thumbnail, thumbnail_->text()));
+    if (itemId == kScreenshotTest) openWebField(lineBytes(original_.screenshot, screenshot_));
+    else if (itemId == kThumbnailTest) openWebField(lineBytes(original_.thumbnail, thumbnail_));
 }
 
 bool editFeature(QWidget* parent, FeatureRecord& record, const VersionChoices& versions) {

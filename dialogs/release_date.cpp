@@ -1,21 +1,21 @@
 #include "dialogs/release_date.h"
 
-#include <QDateTime>
+#include "support/date_time.h"
 
-// Interim conversion until the shared date values are in; it reads only
-// well-formed texts.
 namespace orv {
 
 QDate releaseDateShown(const ByteString& text) {
-    QDate today = QDateTime::currentDateTimeUtc().date();
-    if (text.empty()) return today;
-    QDate d = QDate::fromString(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.length())).left(10),
-                                QStringLiteral("yyyy-MM-dd"));
-    return d.isValid() ? d : today;
+    SystemTime t = releaseDateValue(text).ToSystemTime();
+    return QDate(static_cast<int>(t.year), static_cast<int>(t.month), static_cast<int>(t.day));
 }
 
 ByteString releaseDateStored(const QDate& day) {
-    return ByteString(day.toString(QStringLiteral("yyyy-MM-dd 00:00:00")).toLatin1().toStdString());
+    SystemTime t;
+    t.year = static_cast<uint32_t>(day.year());
+    t.month = static_cast<uint32_t>(day.month());
+    t.day = static_cast<uint32_t>(day.day());
+    t.dayOfWeek = static_cast<uint32_t>(day.dayOfWeek() % 7);
+    return releaseDateText(t);
 }
 
 }  // namespace orv

@@ -52,6 +52,8 @@ void VersionDialog::buildLayout() {
     released_->setObjectName(QStringLiteral("released"));
     released_->setSelectionMode(QCalendarWidget::SingleSelection);
     released_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    // The days a stored release date can name and read back.
+    released_->setDateRange(QDate(1899, 12, 30), QDate(9999, 12, 31));
     days_ = new DaysEdit(this);
     days_->setObjectName(QStringLiteral("freeUpgradeDays"));
     auto* daysAfter = new QLabel(QStringLiteral("days before the release date."), this);
@@ -131,11 +133,11 @@ void VersionDialog::setUp(const VersionRecord& record, const VersionChoices& ver
 
 VersionRecord VersionDialog::record() const {
     VersionRecord out = original_;
-    out.version = fieldBytes(original_.version, version_->text());
-    out.location = fieldBytes(original_.location, location_->text());
-    out.fileSize = fieldBytes(original_.fileSize, fileSize_->text());
-    out.screenshot = fieldBytes(original_.screenshot, screenshot_->text());
-    out.thumbnail = fieldBytes(original_.thumbnail, thumbnail_->text());
+    out.version = lineBytes(original_.version, version_);
+    out.location = lineBytes(original_.location, location_);
+    out.fileSize = lineBytes(original_.fileSize, fileSize_);
+    out.screenshot = lineBytes(original_.screenshot, screenshot_);
+    out.thumbnail = lineBytes(original_.thumbnail, thumbnail_);
     out.freeUpgrades = selectedIds(freeUpgrades_, versions_.ids);
     out.releaseDate = releaseDateStored(released_->selectedDate());
     out.freeUpgradeDays = parseU32(fromQString(days_->text()));
@@ -143,15 +145,15 @@ VersionRecord VersionDialog::record() const {
 }
 
 void VersionDialog::linkClicked(int itemId) {
-    if (itemId == kLocationTest) openWebField(fieldBytes(original_.location, location_->text()));
-    else if (itemId == kScreenshotTest) openWebField(fieldBytes(original_.screenshot, screenshot_->text()));
-    else if (itemId == kThumbnailTest) openWebField(fieldBytes(original_.thumbnail, thumbnail_->text()));
+    if (itemId == kLocationTest) openWebField(lineBytes(original_.location, location_));
+    else if (itemId == kScreenshotTest) openWebField(lineBytes(original_.screenshot, screenshot_));
+    else if (itemId == kThumbnailTest) openWebField(lineBytes(original_.thumbnail, thumbnail_));
 }
 
 void VersionDialog::determineFileSize() {
     // The request is synchronous: the dialog waits with a busy cursor.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    DownloadSizeResult result = determineDownloadSize(fieldBytes(original_.location, location_->text()));
+    DownloadSizeResult result = determineDownloadSize(lineBytes(original_.location, location_));
     QApplication::restoreOverrideCursor();
     if (result.ok) fileSize_->setText(toQString(result.size));
     else showError(this, toQString(result.message));
