@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -52,6 +53,11 @@ protected:
                   "[Desktop Entry]\nType=Application\nExec=" + kStub + " --secure %U\n");
         writeFile(root_ + "/data/applications/test-mail.desktop",
                   "[Desktop Entry]\nType=Application\nExec=" + kStub + " -compose %u %i\n");
+    }
+
+    static void TearDownTestSuite() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root_, ignored);
     }
 
     void SetUp() override {
@@ -144,8 +150,9 @@ TEST_F(OpenLink, EveryMailLinkArrivesAsOneArgumentWithoutAttachments) {
         {"mailto:a@b?%61ttach=`id`&subject=a b", "mailto:a@b?subject=a b"},
         {"mailto:a@b?subject=\"x\"&attach=1&Attach=2&cc=c", "mailto:a@b?subject=\"x\"&cc=c"},
     };
-    for (const auto& [in, out] : attachments) {
-        EXPECT_EQ(recorded([&] { return OpenMailLink(in); }), (ByteStringList{"-compose", out})) << in;
+    for (const auto& c : attachments) {
+        EXPECT_EQ(recorded([&] { return OpenMailLink(c.first); }), (ByteStringList{"-compose", c.second}))
+            << c.first;
     }
     EXPECT_EQ(recorded([] { return OpenMailLink("mailto:"); }), (ByteStringList{"-compose", "mailto:"}));
     EXPECT_EQ(recorded([] { return OpenMailLink(""); }), (ByteStringList{"-compose"}));
