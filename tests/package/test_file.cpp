@@ -88,11 +88,8 @@ TEST_F(FileTest, OpenModesCreateTruncateAndAppend) {
     File f;
     EXPECT_FALSE(f.open(path("missing.dat"), "rb"));
     EXPECT_FALSE(f.isOpen());
-    EXPECT_FALSE(dir_.empty() || fs::exists(dir_ / "missing.dat"));
 
     ASSERT_TRUE(f.open(path("new.dat"), "wb"));
-    EXPECT_TRUE(f.writable());
-    EXPECT_FALSE(f.readable());
     EXPECT_EQ(f.size(), "0");
     ByteString got;
     EXPECT_FALSE(f.read(got, 1));
@@ -198,13 +195,11 @@ TEST_F(FileTest, FileAndDirectoryQueries) {
     fs::create_directory(dir_ / "sub");
     EXPECT_TRUE(isFile(path("f.dat")));
     EXPECT_TRUE(isFile(path("f.dat/")));
-    EXPECT_TRUE(isFile(path("f|.dat")));  // sanitized first
     EXPECT_FALSE(isDirectory(path("f.dat")));
     EXPECT_TRUE(isDirectory(path("sub")));
     EXPECT_TRUE(isDirectory(path("sub/")));
     EXPECT_FALSE(isFile(path("sub")));
-    EXPECT_FALSE(isFile(path("none")));
-    EXPECT_FALSE(isDirectory(path("none")));
+    EXPECT_FALSE(isFile(path("none")) || isDirectory(path("none")));
     EXPECT_TRUE(isDirectory(""));  // the root
     EXPECT_FALSE(isFile(""));
 }
