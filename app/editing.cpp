@@ -1,6 +1,7 @@
 #include "app/editing.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "app/summaries.h"
 
@@ -16,6 +17,24 @@ void removeAll(IdList& list, uint32_t id) {
 
 bool contains(const IdList& list, uint32_t id) {
     return std::find(list.begin(), list.end(), id) != list.end();
+}
+
+// The next id of a collection: the largest plus one. Only when the largest
+// id is already 4294967295 (a damaged file) would that wrap to 0, which
+// names no record; then the smallest id no record has is taken instead.
+template <typename R>
+uint32_t freshId(const RecordArray<R>& records, uint32_t next) {
+    if (next != 0) return next;
+    std::vector<uint32_t> used;
+    used.reserve(records.count());
+    for (const R& r : records) used.push_back(r.id);
+    std::sort(used.begin(), used.end());
+    uint32_t candidate = 1;
+    for (uint32_t id : used) {
+        if (id > candidate) break;
+        if (id == candidate) ++candidate;
+    }
+    return candidate;
 }
 
 void clearIfEqual(uint32_t& ref, uint32_t id) {
@@ -83,7 +102,7 @@ ByteString rowSummary(const Package& p, RecordKind kind, uint32_t index) {
 }
 
 uint32_t addVersion(Package& p, VersionRecord record, bool associate) {
-    record.id = nextVersionId(p);
+    record.id = freshId(p.versions, nextVersionId(p));
     if (associate && !p.versions.empty()) {
         const uint32_t last = p.versions[p.versions.count() - 1].id;
         for (FeatureRecord& f : p.features) {
@@ -95,13 +114,13 @@ uint32_t addVersion(Package& p, VersionRecord record, bool associate) {
 }
 
 uint32_t addFeature(Package& p, FeatureRecord record) {
-    record.id = nextFeatureId(p);
+    record.id = freshId(p.features, nextFeatureId(p));
     p.features.append(std::move(record));
     return p.features.count() - 1;
 }
 
 uint32_t addBug(Package& p, BugRecord record) {
-    record.id = nextBugId(p);
+    record.id = freshId(p.bugs, nextBugId(p));
     p.bugs.append(std::move(record));
     return p.bugs.count() - 1;
 }

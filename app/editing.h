@@ -21,7 +21,8 @@ ByteString rowLabel(const Package& p, RecordKind kind, uint32_t index);
 ByteString rowSummary(const Package& p, RecordKind kind, uint32_t index);
 
 // Adding: the record gets the next id of its kind (computed now), is
-// appended to its collection, and its index is returned.
+// appended to its collection, and its index is returned. Where the largest
+// id is already 4294967295, the smallest unused id is taken instead of 0.
 // addVersion, when `associate` is true and the package held at least one
 // version, first appends the new id to every feature that lists the last
 // version of the collection (by position, not the largest id), once each.

@@ -144,6 +144,19 @@ TEST(Ids, RemovingTheLargestLetsItComeBackOtherGapsStay) {
     for (const VersionRecord& v : p.versions) EXPECT_NE(v.id, 2u);
 }
 
+TEST(Ids, TheLargestPossibleIdNeverWrapsToNone) {
+    Package p;
+    for (uint32_t id : {4294967295u, 1u, 3u}) {
+        BugRecord b;
+        b.id = id;
+        p.bugs.append(b);
+    }
+    addBug(p, BugRecord{});
+    addBug(p, BugRecord{});
+    EXPECT_EQ(p.bugs[3].id, 2u);
+    EXPECT_EQ(p.bugs[4].id, 4u);
+}
+
 TEST(RowAfterRemove, FollowerElseNewLastElseNone) {
     EXPECT_EQ(rowAfterRemove(1, 2), 1);   // middle of three
     EXPECT_EQ(rowAfterRemove(2, 2), 1);   // last of three
