@@ -1,11 +1,10 @@
 #include "crash/crash_handler.h"
 
-#include <unistd.h>
-
 #include <utility>
 
 #include "crash/crash_library.h"
 #include "crash/system_probe.h"
+#include "package/file.h"
 
 namespace orv {
 
@@ -32,10 +31,10 @@ ProgramCrashHandler::ProgramCrashHandler(ByteString programFolder, ByteString te
 bool ProgramCrashHandler::OnCrash() {
     CrashReportHandler::OnCrash();
     ByteString appInfo = programFolder_ + "/AppInfo.txt";
-    if (access(appInfo.c_str(), R_OK) == 0) addFile_(appInfo.c_str(), "Product version information.");
+    if (isFile(appInfo)) addFile_(appInfo.c_str(), "Product version information.");
 
     ByteString systemInfo = temporaryFolder_ + "/SystemInfo.txt";
-    if (writeWholeFile(systemInfo, collectSystemInfo(systemFolder_)))
+    if (saveFile(collectSystemInfo(systemFolder_), systemInfo))
         addFile_(systemInfo.c_str(), "Useful system information.");
     return true;
 }

@@ -79,19 +79,6 @@ ByteString readSystemFile(const char* path) {
     return content;
 }
 
-bool writeWholeFile(const ByteString& path, const ByteString& content) {
-    ByteString name = path;
-    const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    uint32_t done = 0;
-    while (done < content.length()) {
-        const ssize_t n = write(fd, content.data() + done, content.length() - done);
-        if (n <= 0) break;
-        done += static_cast<uint32_t>(n);
-    }
-    return close(fd) == 0 && done == content.length();
-}
-
 ByteString collectSystemInfo(const ByteString& systemFolder) {
     struct utsname kernel {};
     const bool haveKernel = uname(&kernel) == 0;

@@ -15,10 +15,8 @@ ByteString collectSystemInfo(const ByteString& systemFolder);
 // MemFree) of MemTotal, the load being the share in use.
 MemoryStatus memoryFromMemInfo(const ByteString& meminfo);
 
-// Whole-file access for small system files (/proc files report no size, so
-// reading runs to the end). Reading an unreadable file gives an empty text.
+// The content of a small system file; /proc files report no size, so
+// reading runs to the end. An unreadable file gives an empty text.
 ByteString readSystemFile(const char* path);
-// Replaces the file's content; false when it cannot be written whole.
-bool writeWholeFile(const ByteString& path, const ByteString& content);
 
 }  // namespace orv
