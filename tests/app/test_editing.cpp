@@ -212,14 +212,6 @@ TEST(Rows, LabelsAndSummariesByKind) {
     EXPECT_EQ(recordCount(p, RecordKind::Bugs), 1u);  // reading never grows
 }
 
-TEST(Questions, CaptionsAndTextsOfTheConfirmations) {
-    EXPECT_STREQ(removeQuestion(RecordKind::Versions).caption, "Delete Version?");
-    EXPECT_STREQ(removeQuestion(RecordKind::Bugs).text,
-                 "You are about to delete the selected bug listing from the upgrade package!\n\n"
-                 "This will disassociate the bug from versions and features.\nDelete the selected bug?");
-    EXPECT_STREQ(associationQuestion().caption, "Associate Version to Features?");
-}
-
 TEST(Choices, ListsInCollectionOrderAndLookupByIdIncludingHostileIds) {
     Package p = twoVersions();
     moveRecord(p, RecordKind::Versions, 1, -1);  // order: id 2, id 1
