@@ -172,6 +172,15 @@ TEST(VersionDialog, TabOrderAndMnemonics) {
     test::expectBuddies(&dialog);
     test::expectTabOrder(&dialog, {"version", "location", "fileSize", "determineButton", "screenshot", "thumbnail",
                                    "freeUpgrades", "released", "freeUpgradeDays", "okButton", "cancelButton"});
+    // Alt and a label's letter focuses the label's field.
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QTest::keyClick(&dialog, Qt::Key_P, Qt::AltModifier);
+    auto* days = child<DaysEdit>(&dialog, "freeUpgradeDays");
+    EXPECT_TRUE(QApplication::focusWidget() == days || days->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(&dialog, Qt::Key_U, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), child<QListWidget>(&dialog, "freeUpgrades"));
 }
 
 TEST(VersionDialog, CancelLeavesTheRecordAndOkTakesTheEdit) {
