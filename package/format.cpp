@@ -265,7 +265,7 @@ bool writePackage(const Package& package, ByteString& out) {
     const uint64_t size = 1 + textSize(kPackageSignature) + numberSize(kPackageFormatVersion) +
                           recordSize(package.common) + collectionSize(package.versions) +
                           collectionSize(package.features) + collectionSize(package.bugs);
-    out = ByteString();
+    out.clear();  // storage the caller's text already has is used again
     out.reserve(static_cast<uint32_t>(size < 0xFFFFFFF0u ? size : 0xFFFFFFF0u));
     out.append('\x01');
     ListWriter w(out);

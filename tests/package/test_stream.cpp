@@ -146,6 +146,16 @@ TEST(CountEntries, CountsSinglesPairsAndClampedEntries) {
     EXPECT_EQ(countEntries(bytes({0, 0, 0, 0, 1, 'a', 0, 0, 0, 1, 'b'})), 1u);
     EXPECT_EQ(countEntries(bytes({0, 0, 0, 0, 1, 'a', 0, 0, 0, 1, 'b', 0, 0, 0, 0})), 2u);
     EXPECT_EQ(countEntries(bytes({0})), 0u);
+
+    // Long lists, with the last length field cut short.
+    PackStream s;
+    for (int i = 0; i < 3000; ++i) s.writeEntry(ByteString(static_cast<uint32_t>(i % 7), 'x'));
+    s.finish();
+    ByteString list;
+    s.takeOutput(list);
+    EXPECT_EQ(countEntries(list), 3000u);
+    list.append(bytes({0, 0}));
+    EXPECT_EQ(countEntries(list), 3001u);
 }
 
 TEST(CountEntries, HugeLengthsEndTheCountInsteadOfWrapping) {
