@@ -3,6 +3,13 @@
 #include <QCalendarWidget>
 #include <QDateTime>
 #include <QLineEdit>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <string>
+#include <thread>
 
 #include "dialogs/days_edit.h"
 #include "dialogs/version_dialog.h"
@@ -33,6 +40,47 @@ VersionRecord edited() {
     r.freeUpgradeDays = 45;
     return r;
 }
+
+// A one-shot HTTP server on a loopback port that answers any request with
+// a fixed response once it has read the request's headers.
+class OneShotServer {
+public:
+    explicit OneShotServer(std::string response) {
+        fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 || listen(fd_, 1) != 0 ||
+            getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            return;
+        port_ = ntohs(addr.sin_port);
+        thread_ = std::thread([this, response = std::move(response)] {
+            int c = accept(fd_, nullptr, nullptr);
+            if (c < 0) return;
+            char buf[1024];
+            while (received_.find("\r\n\r\n") == std::string::npos) {
+                ssize_t n = recv(c, buf, sizeof buf, 0);
+                if (n <= 0) break;
+                received_.append(buf, static_cast<size_t>(n));
+            }
+            (void)!send(c, response.data(), response.size(), 0);
+            close(c);
+        });
+    }
+    ~OneShotServer() {
+        shutdown(fd_, SHUT_RDWR);
+        if (thread_.joinable()) thread_.join();
+        close(fd_);
+    }
+    uint16_t port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    uint16_t port_ = 0;
+    std::thread thread_;
+    std::string received_;
+};
 
 QDate todayUtc() { return QDateTime::currentDateTimeUtc().date(); }
 
@@ -163,6 +211,21 @@ TEST(VersionDialog, DetermineReportsABadLocationAndLeavesTheSize) {
     EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("Error"));
     EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("The location field does not contain a valid URL.")));
     EXPECT_EQ(child<QLineEdit>(&dialog, "fileSize")->text(), QStringLiteral("1,234 bytes"));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(VersionDialog, DetermineFillsTheSizeFromTheServer) {
+    OneShotServer server("HTTP/1.1 200 OK\r\ncontent-length:   987654\r\n\r\n");
+    ASSERT_NE(server.port(), 0);
+    test::MessageRecorder boxes;
+    VersionDialog dialog;
+    dialog.setUp(edited(), {});
+    QString url = QStringLiteral("http://127.0.0.1:%1/files/app.zip").arg(server.port());
+    child<QLineEdit>(&dialog, "location")->setText(url);
+    child<QPushButton>(&dialog, "determineButton")->click();
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(child<QLineEdit>(&dialog, "fileSize")->text(), QStringLiteral("987654"));
+    EXPECT_EQ(dialog.record().fileSize, "987654");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
