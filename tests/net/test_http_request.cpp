@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "net/http_request.h"
-#include "net/socket_errors.h"
-#include "support/numbers.h"
 #include "tests/net/script_server.h"
 
 namespace orv {
@@ -205,53 +203,6 @@ TEST(HttpRequest, CallsInTheWrongStateFailWithTheirMessage) {
     EXPECT_FALSE(request.ReceiveStatus(v, c, r));
     request.Reset();
     EXPECT_EQ(server.received(), "GET / HTTP/1.1\r\n\r\n");
-}
-
-TEST(HttpRequest, RefusedConnectionGivesTheWholeChain) {
-    // A bound socket that does not listen refuses connections.
-    SocketHandle closedPort;
-    ASSERT_TRUE(closedPort.Connect("127.0.0.1", 0, 1));
-    const ByteString port = textFromU16(closedPort.LocalPort());
-    HttpRequest request;
-    SocketHandle socket;
-    ASSERT_TRUE(request.Attach(socket));
-    ASSERT_TRUE(request.SetServer("127.0.0.1", closedPort.LocalPort(), "", "", 0));
-    EXPECT_FALSE(request.SendRequest(kHttpHead, "/", "", ""));
-    EXPECT_EQ(request.state(), 0u);
-    EXPECT_EQ(request.TakeErrorText(),
-              "Error:  Unable to connect to server '127.0.0.1' on port " + port + ".\n" +
-                  "Error:  Unable to connect to '127.0.0.1' on port " + port + ".\n" +
-                  "Socket Error:  10061 (10061):\nWSAECONNREFUSED\nConnection refused.\n"
-                  "No connection could be made because the target computer actively refused it.  Typically "
-                  "indicates no server application is running on the host.");
-}
-
-TEST(HttpRequest, SilentServerTimesOut) {
-    ScriptServer server({});
-    ASSERT_TRUE(server.bound());
-    const SocketTimeouts saved = defaultSocketTimeouts();
-    setDefaultSocketTimeouts({2000, 300});
-    HttpRequest request;
-    Response r = exchange(request, server.port(), kHttpHead);
-    setDefaultSocketTimeouts(saved);
-    EXPECT_FALSE(r.statusOk);
-    EXPECT_EQ(request.state(), 4u);
-    EXPECT_EQ(r.errors.toStdString(),
-              "Error:  Unable to receive the HTTP response.\n"
-              "Error:  Unable to receive data.\n"
-              "Socket Error:  10060 (10060):\nWSAETIMEDOUT\nConnection timed out.\n"
-              "Either the application or the remote host failed to properly respond for a specified timeout "
-              "period.");
-}
-
-TEST(HttpRequest, EndlessHeaderStreamStopsAtTheLimit) {
-    ScriptServer server({"HTTP/1.1 200 OK\r\n"}, ServerEnd::EndlessHeaders);
-    ASSERT_TRUE(server.bound());
-    HttpRequest request;
-    Response r = exchange(request, server.port(), kHttpGet);
-    ASSERT_TRUE(r.statusOk);
-    EXPECT_FALSE(r.headersOk);
-    EXPECT_EQ(r.errors, "Error:  The HTTP response headers are longer than 65536 bytes.\n");
 }
 
 TEST(HttpRequest, PeerClosingEarlyFailsWithoutEndingTheProgram) {

@@ -1,8 +1,6 @@
 // The socket layer on the loopback interface, and its error texts.
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <netdb.h>
 #include <set>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -41,18 +39,6 @@ TEST(SocketErrors, TableHasEveryCodeOnceWithTexts) {
     }
     EXPECT_EQ(findSocketError(10065)->name, std::string("WSAEHOSTUNREACH"));
     EXPECT_EQ(describeSocketError(4242), "Socket Error:  4242 (4242):\nUnknown socket error.");
-}
-
-TEST(SocketErrors, SystemAndResolverFailuresMapToTheirCodes) {
-    EXPECT_EQ(socketErrorFromErrno(ECONNREFUSED), 10061);
-    EXPECT_EQ(socketErrorFromErrno(ETIMEDOUT), 10060);
-    EXPECT_EQ(socketErrorFromErrno(EPIPE), 10054);
-    EXPECT_EQ(socketErrorFromErrno(EAGAIN), 10035);
-    EXPECT_EQ(socketErrorFromErrno(ENETUNREACH), 10051);
-    EXPECT_EQ(socketErrorFromErrno(EDOM), kSocketCallFailure);
-    EXPECT_EQ(socketErrorFromResolver(EAI_NONAME, 0), 11001);
-    EXPECT_EQ(socketErrorFromResolver(EAI_AGAIN, 0), 11002);
-    EXPECT_EQ(socketErrorFromResolver(EAI_SYSTEM, ECONNREFUSED), 10061);
 }
 
 TEST(Socket, RefusedConnectionExplainsItselfOnce) {
@@ -140,8 +126,8 @@ TEST(Socket, AcceptWithoutAWaitingConnectionFailsQuietly) {
 
 TEST(Socket, EmptyAddressConnectsToAddressZero) {
     SocketHandle listener;
-    ASSERT_TRUE(listener.Connect("", 0, 1));  // any local address
-    ASSERT_TRUE(listener.Listen());
+    ASSERT_TRUE(listener.Connect("127.0.0.1", 0, 1));
+    ASSERT_TRUE(listener.Listen());  // address 0 reaches the local host
     SocketHandle client;
     client.SetWaitTime(0, 0);
     EXPECT_TRUE(client.Connect("", listener.LocalPort())) << client.TakeErrorText().toStdString();
