@@ -1,0 +1,162 @@
+// The main window's commands: Add, Edit, Remove, Move, Common Information,
+// Open and Save.
+#include <QLineEdit>
+
+#include "app/gui/file_dialogs.h"
+#include "app/gui/main_window.h"
+#include "app/gui/record_list_model.h"
+#include "dialogs/gui_text.h"
+#include "dialogs/message_box.h"
+#include "package/file.h"
+#include "package/format.h"
+
+namespace orv {
+
+void MainWindow::insertRow(const std::function<uint32_t()>& add) {
+    changingRows_ = true;
+    model_->beginInsert(model_->rowCount());
+    const uint32_t index = add();
+    model_->endInsert();
+    changingRows_ = false;
+    selectRow(static_cast<int>(index));
+}
+
+void MainWindow::addCommand() {
+    const VersionChoices versions = versionChoices(package_);
+    switch (currentKind()) {
+    case RecordKind::Versions: {
+        VersionRecord record;
+        if (!editors_.version(this, record, versions)) break;
+        const Question question = associationQuestion();
+        const bool associate = needsAssociationQuestion(package_) &&
+                               askYesNo(this, QString::fromLatin1(question.caption), QString::fromLatin1(question.text));
+        insertRow([&] { return addVersion(package_, std::move(record), associate); });
+        break;
+    }
+    case RecordKind::Features: {
+        FeatureRecord record;
+        if (editors_.feature(this, record, versions))
+            insertRow([&] { return addFeature(package_, std::move(record)); });
+        break;
+    }
+    case RecordKind::Bugs: {
+        BugRecord record;
+        if (editors_.bug(this, record, versions, featureChoices(package_)))
+            insertRow([&] { return addBug(package_, std::move(record)); });
+        break;
+    }
+    }
+    updateSelectionState();
+}
+
+// Opens the editor on a copy of record `index` and stores it back on OK.
+bool MainWindow::editAt(uint32_t index) {
+    const VersionChoices versions = versionChoices(package_);
+    switch (currentKind()) {
+    case RecordKind::Versions: {
+        VersionRecord copy = package_.versions[index];
+        if (!editors_.version(this, copy, versions)) return false;
+        package_.versions[index] = std::move(copy);
+        return true;
+    }
+    case RecordKind::Features: {
+        FeatureRecord copy = package_.features[index];
+        if (!editors_.feature(this, copy, versions)) return false;
+        package_.features[index] = std::move(copy);
+        return true;
+    }
+    case RecordKind::Bugs:
+        break;
+    }
+    BugRecord copy = package_.bugs[index];
+    if (!editors_.bug(this, copy, versions, featureChoices(package_))) return false;
+    package_.bugs[index] = std::move(copy);
+    return true;
+}
+
+void MainWindow::editCommand() {
+    const int sel = selectedRow();
+    if (sel < 0) return;
+    if (editAt(static_cast<uint32_t>(sel))) {
+        model_->rowChanged(sel);
+        selectRow(sel);
+    }
+    updateSelectionState();
+}
+
+void MainWindow::removeCommand() {
+    const int sel = selectedRow();
+    if (sel < 0) return;
+    const RecordKind kind = currentKind();
+    const Question question = removeQuestion(kind);
+    if (!askYesNo(this, QString::fromLatin1(question.caption), QString::fromLatin1(question.text))) return;
+    changingRows_ = true;
+    model_->beginRemove(sel);
+    orv::removeRecord(package_, kind, static_cast<uint32_t>(sel));
+    model_->endRemove();
+    changingRows_ = false;
+    selectRow(rowAfterRemove(static_cast<uint32_t>(sel), static_cast<uint32_t>(model_->rowCount())));
+    updateSelectionState();
+}
+
+void MainWindow::moveCommand(int delta) {
+    const int sel = selectedRow();
+    if (sel < 0) return;
+    if (!moveRecord(package_, currentKind(), static_cast<uint32_t>(sel), delta)) return;
+    model_->rowChanged(sel);
+    model_->rowChanged(sel + delta);
+    selectRow(sel + delta);
+    updateSelectionState();
+}
+
+void MainWindow::commonInfoCommand() {
+    CommonInfo copy = package_.common;
+    if (editors_.commonInfo(this, copy)) package_.common = std::move(copy);
+}
+
+bool MainWindow::loadPackageFile(const ByteString& name) {
+    ByteString content;
+    if (!loadFile(content, name)) {
+        showError(this, toQString("Unable to open '" + name + "' for reading."));
+        return false;
+    }
+    shownFileName_ = name;
+    fileNameEdit_->setText(toQString(name));
+    model_->beginReplaceAll();
+    const bool accepted = readPackage(package_, content);
+    model_->endReplaceAll();
+    if (!accepted) showError(this, QStringLiteral("The package is not compatible with this version of the Orvantis."));
+    return true;
+}
+
+void MainWindow::openCommand() {
+    OpenFileDialog dialog;
+    dialog.setOwner(this);
+    dialog.setTitle("Open");
+    dialog.setFilters(packageFileFilters(), 0);
+    const ByteString name = dialog.show();
+    if (name.empty() || !loadPackageFile(name)) return;
+    refreshList();
+}
+
+void MainWindow::saveCommand() {
+    ByteString name = fieldBytes(shownFileName_, fileNameEdit_->text());
+    sanitizePath(name);
+    ByteString content;
+    writePackage(package_, content);
+    for (;;) {
+        if (saveFile(content, name)) {
+            accept();
+            return;
+        }
+        if (!name.empty()) showError(this, toQString("Unable to write to '" + name + "'.\nPlease choose another filename."));
+        SaveFileDialog dialog;
+        dialog.setOwner(this);
+        dialog.setTitle("Save As");
+        dialog.setFilters(packageFileFilters(), 0);
+        name = dialog.show();
+        if (name.empty()) return;
+    }
+}
+
+}  // namespace orv
