@@ -40,9 +40,9 @@ void CLinkStatic::attach(int itemId) {
     fitToText();
     setCursor(Qt::PointingHandCursor);
     setMouseTracking(true);
-    // The mode starts at -1, so this only puts the standard font in place.
-    underlineMode_ = -2;
-    SetUnderlineMode(-1);
+    // Attaching starts in "underline while hovered" mode.
+    setFont(standardFont_);
+    underlineMode_ = -1;
     if (showTooltip_) setToolTip(orv::toQString(target_));
     applyLook();
 }

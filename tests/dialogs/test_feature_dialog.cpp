@@ -59,13 +59,6 @@ TEST(FeatureDialog, EditsAndDeselectingEverythingGiveAnEmptyList) {
     EXPECT_EQ(out.id, 12u);
 }
 
-TEST(FeatureDialog, PackageWithoutVersionsShowsAnEmptyList) {
-    FeatureDialog dialog;
-    dialog.setUp(feature(), VersionChoices{});
-    EXPECT_EQ(child<QListWidget>(&dialog, "versions")->count(), 0);
-    EXPECT_TRUE(dialog.record().versions.empty());
-}
-
 TEST(FeatureDialog, TestLabelsOpenScreenshotAndThumbnail) {
     test::LinkRecorder links;
     FeatureDialog dialog;

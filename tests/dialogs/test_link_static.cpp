@@ -154,16 +154,4 @@ TEST_F(LinkStaticTest, EmptyTargetOpensNothingButCountsAsSuccess) {
     EXPECT_EQ(spy.count(), 1);
 }
 
-TEST_F(LinkStaticTest, ColoursCanBeChanged) {
-    link->setText(QStringLiteral("Test"));
-    link->attach(1);
-    link->SetLinkColour(Qt::darkGreen);
-    EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(Qt::darkGreen));
-    link->SetBackgroundColour(Qt::yellow);
-    EXPECT_TRUE(link->autoFillBackground());
-    EXPECT_EQ(link->palette().color(QPalette::Window), QColor(Qt::yellow));
-    link->SetBackgroundColour(QColor());
-    EXPECT_FALSE(link->autoFillBackground());
-}
-
 }  // namespace
