@@ -2,14 +2,15 @@
 # Sets everything up, builds, and starts the editor on examples/sample.dat.
 # Without a display it shows the editor on a virtual X server instead,
 # saves a screenshot, prints its path, and closes the editor with Cancel,
-# so nothing is written.
+# so nothing is written. ORV_BUILD_DIR picks another build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
-bash scripts/build.sh build
+build_dir=${ORV_BUILD_DIR:-build}
+bash scripts/build.sh "$build_dir"
 
-program=build/app/gui/orvantis
+program=$build_dir/app/gui/orvantis
 sample=examples/sample.dat
 
 if [ -n "${DISPLAY:-}" ]; then

@@ -150,7 +150,7 @@ protected:
     // Creates, initialises and shows the window, with `file` on the
     // command line when it is not empty.
     MainWindow& start(const QString& file = QString()) {
-        window = std::make_unique<MainWindow>(script.editors());
+        window = std::make_unique<MainWindow>(realDialogs ? dialogEditors() : script.editors());
         if (!file.isEmpty()) window->setFileName(bytes(file));
         window->initialize();
         window->show();
@@ -187,6 +187,7 @@ protected:
 
     QTemporaryDir dir;
     EditorScript script;
+    bool realDialogs = false;  // the real editor dialogs instead of the script
     std::unique_ptr<MainWindow> window;
     std::vector<MessageRequest> messages;
     bool yesAnswer = true;
