@@ -239,15 +239,17 @@ bool receiveState(SocketState& s, ByteString& buffer) {
         s.errorText += "Error:  Unable to receive data.\n";
         return false;
     }
-    int waiting = 0;
-    if (::ioctl(s.handle, FIONREAD, &waiting) != 0) waiting = 0;
-    uint32_t size = waiting < static_cast<int>(kMinRead) ? kMinRead : static_cast<uint32_t>(waiting);
-    if (size > kMaxRead) size = kMaxRead;
+    // A blocking read waits at most the time-out for the first byte.
     if (s.nonBlocking == 0 && pollFor(s.handle, POLLIN, ioPollMs(s.timeouts.ioMilliseconds)) == 0) {
         setLastSocketError(kSocketTimedOut);
         s.errorText += "Error:  Unable to receive data.\n";
         return false;
     }
+    // One read takes what is waiting, between 1 KiB and 1 MiB.
+    int waiting = 0;
+    if (::ioctl(s.handle, FIONREAD, &waiting) != 0) waiting = 0;
+    uint32_t size = waiting < static_cast<int>(kMinRead) ? kMinRead : static_cast<uint32_t>(waiting);
+    if (size > kMaxRead) size = kMaxRead;
     buffer.setLength(size);
     ssize_t n;
     do {
@@ -320,7 +322,14 @@ SharedSocketState::~SharedSocketState() {
     if (state.handle >= 0) disconnectState(state);
 }
 
-SocketHandle::SocketHandle() : shared_(std::make_shared<SharedSocketState>()) { SocketLibrary::instance(); }
+namespace {
+std::shared_ptr<SharedSocketState> freshState() {
+    SocketLibrary::instance();  // the library exists before the first socket
+    return std::make_shared<SharedSocketState>();
+}
+}  // namespace
+
+SocketHandle::SocketHandle() : shared_(freshState()) {}
 
 SocketHandle::SocketHandle(std::shared_ptr<SharedSocketState> shared) : shared_(std::move(shared)) {}
 

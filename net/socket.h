@@ -34,7 +34,8 @@ private:
 };
 
 // Time-outs for a connection attempt and for each wait for data while
-// sending or receiving on a blocking socket. 10 seconds each by default.
+// sending or receiving on a blocking socket. 10 seconds each by default;
+// 0 waits without a limit.
 struct SocketTimeouts {
     uint32_t connectMilliseconds = 10000;
     uint32_t ioMilliseconds = 10000;
@@ -58,8 +59,9 @@ struct SocketState {
     SocketTimeouts timeouts = defaultSocketTimeouts();
 };
 
-// A SocketState with the lock that serialises every operation on it.
-// The last reference disconnects the socket.
+// A SocketState with the lock that serialises every operation on it. Handles
+// share it through a reference count (the shared pointer's); the last
+// reference disconnects the socket.
 struct SharedSocketState {
     SocketState state;
     std::mutex lock;
