@@ -138,12 +138,12 @@ bool HttpRequest::SendRequest(uint32_t requestType, const ByteString& path, cons
         state_ = 1;
     }
     if (state_ != 1) return false;  // the socket was dropped in mid-exchange
+    requestType_ = requestType;
     const char* method = methodWord(requestType);
     if (!method) {
         errorText_ += "Error:  Unrecognized request type.  'GET', 'POST', and 'HEAD' are supported.\n";
         return false;
     }
-    requestType_ = requestType;
     ByteString line = method;
     line += " ";
     if (!proxyHost_.empty()) line += "http://" + serverHost_ + ":" + textFromU16(serverPort_);
