@@ -39,13 +39,5 @@ TEST(FileFilters, PackageFiltersAndTheirDialogForm) {
     EXPECT_EQ(withDefaultExtension("pkg", filters[0].pattern), "pkg.dat");
 }
 
-TEST(FileFilters, IndexIsClampedToTheNumberOfFilters) {
-    const FileFilterList filters = packageFileFilters();
-    EXPECT_EQ(clampFilterIndex(0, filters), 0u);
-    EXPECT_EQ(clampFilterIndex(2, filters), 2u);
-    EXPECT_EQ(clampFilterIndex(7, filters), 2u);
-    EXPECT_EQ(clampFilterIndex(3, {}), 0u);
-}
-
 }  // namespace
 }  // namespace orv

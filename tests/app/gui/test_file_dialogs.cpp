@@ -104,17 +104,5 @@ TEST_F(FileDialogTest, CancelGivesAnEmptyName) {
     EXPECT_TRUE(open.show().empty());
 }
 
-TEST_F(FileDialogTest, HookAnswersInsteadOfTheDialog) {
-    FileDialogRequest seen{};
-    setFileDialogHook([&](const FileDialogRequest& r) {
-        seen = r;
-        return dir.filePath(QStringLiteral("notes"));
-    });
-    EXPECT_EQ(toQString(saveDialog().show()), dir.filePath(QStringLiteral("notes.dat")));
-    setFileDialogHook({});
-    EXPECT_EQ(seen.kind, FileDialogKind::Save);
-    EXPECT_EQ(seen.initialDirectory, dir.path());
-}
-
 }  // namespace
 }  // namespace orv
