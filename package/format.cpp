@@ -13,8 +13,10 @@ namespace {
 //
 // The file is built straight into the caller's buffer: a nested list gets a
 // 4-byte slot for its length that is filled in once the list is complete, so
-// no byte is copied twice. A first pass adds up the exact size, so the buffer
-// is allocated once.
+// no byte is copied twice. A first pass adds up the size, so the buffer is
+// allocated once: exact for texts and the records' own numbers, at most ten
+// digits for each id of an id list (reading every list's ids twice costs a
+// cache miss per list on a large package).
 
 uint32_t digitCount(uint32_t v) {
     uint32_t n = 1;
@@ -28,11 +30,7 @@ uint32_t digitCount(uint32_t v) {
 uint64_t textSize(const ByteString& t) { return 4 + static_cast<uint64_t>(t.length()); }
 uint64_t numberSize(uint32_t v) { return 4 + static_cast<uint64_t>(digitCount(v)); }
 
-uint64_t idListSize(const IdList& ids) {
-    uint64_t n = 4 + 1;
-    for (uint32_t id : ids) n += numberSize(id);
-    return n;
-}
+uint64_t idListSize(const IdList& ids) { return 4 + 1 + (4 + 10) * static_cast<uint64_t>(ids.count()); }
 
 uint64_t recordSize(const CommonInfo& c) {
     uint64_t n = 4 + 1;
@@ -178,9 +176,22 @@ void readText(PackCursor& list, ByteString& field) {
     field.append(entry);
 }
 
+// Plain digits that cannot wrap are the usual case; anything else takes the
+// general lenient parse.
+uint32_t numberFrom(std::string_view text) {
+    if (text.empty() || text.size() > 9) return parseU32(text);
+    uint32_t v = 0;
+    for (char c : text) {
+        const uint32_t digit = static_cast<uint32_t>(static_cast<unsigned char>(c)) - '0';
+        if (digit > 9) return parseU32(text);
+        v = v * 10 + digit;
+    }
+    return v;
+}
+
 void readNumber(PackCursor& list, uint32_t& field) {
     std::string_view entry;
-    if (list.next(entry)) field = parseU32(entry);
+    if (list.next(entry)) field = numberFrom(entry);
 }
 
 // The list gets one slot per counted entry; slots past the last entry that
@@ -194,7 +205,7 @@ void readIds(PackCursor& list, IdList& ids) {
     PackCursor entries;
     entries.begin(nested);
     std::string_view entry;
-    for (uint32_t i = 0; i < n && entries.next(entry); ++i) fresh[i] = parseU32(entry);
+    for (uint32_t i = 0; i < n && entries.next(entry); ++i) fresh[i] = numberFrom(entry);
     ids = std::move(fresh);
 }
 

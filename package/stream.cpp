@@ -126,8 +126,7 @@ bool PackCursor::begin(std::string_view list) {
     return true;
 }
 
-bool PackCursor::next(std::string_view& entry) {
-    if (!open_) return false;
+bool PackCursor::nextShort(std::string_view& entry) {
     entry = takeEntry(rest_);
     if (rest_.empty()) open_ = false;
     return true;

@@ -68,10 +68,22 @@ public:
     // Same as PackStream::beginRead: false only for an empty list.
     bool begin(std::string_view list);
     // Same as PackStream::readEntry; `entry` is untouched on false.
-    bool next(std::string_view& entry);
+    bool next(std::string_view& entry) {
+        if (!open_) return false;
+        if (rest_.size() < 4) return nextShort(entry);
+        const auto* b = reinterpret_cast<const unsigned char*>(rest_.data());
+        const size_t length = (size_t{b[0]} << 24) | (size_t{b[1]} << 16) | (size_t{b[2]} << 8) | size_t{b[3]};
+        const size_t take = length < rest_.size() - 4 ? length : rest_.size() - 4;
+        entry = rest_.substr(4, take);
+        rest_.remove_prefix(4 + take);
+        open_ = !rest_.empty();
+        return true;
+    }
     bool isOpen() const { return open_; }
 
 private:
+    bool nextShort(std::string_view& entry);  // fewer than 4 bytes left
+
     std::string_view rest_;
     bool open_ = false;
 };
