@@ -55,7 +55,9 @@ void* FindExport(const char* name, ExportLookup lookup, void* context) {
     };
     if (void* p = tryAll(std::string())) return p;
     for (int n = 0; n <= 100; ++n) {
-        if (void* p = tryAll("@" + std::to_string(n))) return p;
+        std::string suffix("@");
+        suffix.append(std::to_string(n));
+        if (void* p = tryAll(suffix)) return p;
     }
     return nullptr;
 }
