@@ -5,38 +5,27 @@
 namespace orv {
 namespace {
 
-const ByteString kDat = "*.dat";
-
-TEST(DefaultExtension, AddedOnlyWhenTheLastComponentHasNoDot) {
-    EXPECT_EQ(withDefaultExtension("pkg", kDat), "pkg.dat");
-    EXPECT_EQ(withDefaultExtension("/home/me/pkg", kDat), "/home/me/pkg.dat");
-    EXPECT_EQ(withDefaultExtension("my.package", kDat), "my.package");
-    EXPECT_EQ(withDefaultExtension("old.dat", kDat), "old.dat");
-    // A dot in a folder name does not count.
-    EXPECT_EQ(withDefaultExtension("/tmp/rel.2007/readme", kDat), "/tmp/rel.2007/readme.dat");
-    EXPECT_EQ(withDefaultExtension("C:\\rel.2007\\readme", kDat), "C:\\rel.2007\\readme.dat");
-    EXPECT_EQ(withDefaultExtension(".hidden", kDat), ".hidden");
-    EXPECT_EQ(withDefaultExtension("", kDat), "");
-}
-
-TEST(DefaultExtension, ComesFromTheFirstPatternWithoutWildcards) {
-    EXPECT_EQ(defaultExtension("*.dat;*.bak"), "dat");
-    EXPECT_EQ(defaultExtension("*.*"), "");
-    EXPECT_EQ(defaultExtension("*"), "");
-    EXPECT_EQ(defaultExtension("*.tar.gz"), "tar.gz");
-    EXPECT_EQ(withDefaultExtension("notes", "*.*"), "notes");
-    EXPECT_EQ(withDefaultExtension("notes", "*.d*"), "notes");
-    EXPECT_EQ(withDefaultExtension("notes", ""), "notes");
-}
-
-TEST(FileFilters, PackageFiltersAndTheirDialogForm) {
+TEST(DefaultExtension, FromTheConfiguredFilterAddedOnlyWhenTheLastComponentHasNoDot) {
     const FileFilterList filters = packageFileFilters();
     ASSERT_EQ(filters.size(), 2u);
     EXPECT_EQ(dialogNameFilter(filters[0]), "Update Data File (*.dat)");
-    // "*.*" would hide every file without a dot on POSIX systems.
-    EXPECT_EQ(dialogNameFilter(filters[1]), "All Files (*)");
+    EXPECT_EQ(dialogNameFilter(filters[1]), "All Files (*)");  // "*.*" would hide names without a dot
     EXPECT_EQ(dialogNameFilter({"Data", "*.dat;*.bak"}), "Data (*.dat *.bak)");
-    EXPECT_EQ(withDefaultExtension("pkg", filters[0].pattern), "pkg.dat");
+    const std::pair<const char*, const char*> names[] = {
+        {"pkg", "pkg.dat"}, {"/home/me/pkg", "/home/me/pkg.dat"}, {"my.package", "my.package"},
+        {"old.dat", "old.dat"}, {".hidden", ".hidden"}, {"", ""},
+        {"/tmp/rel.2007/readme", "/tmp/rel.2007/readme.dat"},  // a dot in a folder name does not count
+        {"C:\\rel.2007\\readme", "C:\\rel.2007\\readme.dat"},
+    };
+    for (const auto& [in, out] : names) EXPECT_EQ(withDefaultExtension(in, filters[0].pattern), out) << in;
+    // The first pattern without wildcards in its extension decides; none, no extension.
+    const std::pair<const char*, const char*> patterns[] = {
+        {"*.dat;*.bak", "dat"}, {"*.tar.gz", "tar.gz"}, {"*.*", ""}, {"*", ""}, {"*.d*", ""}, {"", ""}};
+    for (const auto& [pattern, ext] : patterns) {
+        EXPECT_EQ(defaultExtension(pattern), ext) << pattern;
+        const std::string expected = *ext ? "notes." + std::string(ext) : "notes";
+        EXPECT_EQ(withDefaultExtension("notes", pattern), ByteString(expected)) << pattern;
+    }
 }
 
 }  // namespace
