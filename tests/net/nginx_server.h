@@ -4,7 +4,6 @@
 // destruction. Serves the files written into root().
 #pragma once
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -27,12 +26,6 @@ inline const char* kNginxBinary = "/usr/sbin/nginx";
 
 inline bool nginxInstalled() { return ::access(kNginxBinary, X_OK) == 0; }
 
-// An unused loopback port, found by binding port 0.
-inline uint16_t freeLoopbackPort() {
-    SocketHandle probe;
-    return probe.Connect("127.0.0.1", 0, 1) ? probe.LocalPort() : 0;
-}
-
 class NginxServer {
 public:
     NginxServer() {
@@ -40,12 +33,21 @@ public:
         if (!::mkdtemp(pattern)) return;
         dir_ = pattern;
         ::chmod(pattern, 0755);
-        std::filesystem::create_directories(dir_ + "/html");
-        port_ = freeLoopbackPort();
-        writeConfig();
+        std::filesystem::create_directories(root());
+        SocketHandle probe;  // an unused loopback port, found by binding port 0
+        port_ = probe.Connect("127.0.0.1", 0, 1) ? probe.LocalPort() : 0;
+        std::ofstream conf(dir_ + "/nginx.conf");
+        conf << "daemon off;\nmaster_process off;\nworker_processes 1;\npid " << dir_ << "/nginx.pid;\n"
+             << "events { worker_connections 64; }\nhttp {\n  access_log off;\n";
+        for (const char* temp : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"})
+            conf << "  " << temp << "_temp_path " << dir_ << "/" << temp << ";\n";
+        conf << "  server {\n    listen 127.0.0.1:" << port_ << ";\n    root " << root() << ";\n  }\n}\n";
     }
+    // Asks nginx to stop, kills it after 2 s, and removes the prefix.
     ~NginxServer() {
-        stop();
+        if (pid_ > 0) ::kill(pid_, SIGTERM);
+        for (int i = 0; i < 100 && !exited(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!exited() && ::kill(pid_, SIGKILL) == 0) ::waitpid(pid_, nullptr, 0);
         std::error_code ec;
         if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
     }
@@ -68,51 +70,22 @@ public:
         if (dir_.empty() || port_ == 0) return false;
         const std::string conf = dir_ + "/nginx.conf", log = errorLog();
         const char* argv[] = {kNginxBinary, "-p", dir_.c_str(), "-c", conf.c_str(), "-e", log.c_str(), nullptr};
-        if (::posix_spawn(&pid_, kNginxBinary, nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+        if (::posix_spawn(&pid_, kNginxBinary, nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
             pid_ = 0;
-            return false;
-        }
-        for (int i = 0; i < 250; ++i) {
+        for (int i = 0; i < 250 && !exited(); ++i) {
             SocketHandle probe;
             probe.SetWaitTime(0, 0);
             if (probe.Connect("127.0.0.1", port_)) return true;
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = 0;
-                return false;
-            }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return false;
     }
 
-    void stop() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        for (int i = 0; i < 100; ++i) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = 0;
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = 0;
-    }
-
 private:
-    void writeConfig() {
-        std::ofstream conf(dir_ + "/nginx.conf");
-        conf << "daemon off;\nmaster_process off;\nworker_processes 1;\n"
-             << "pid " << dir_ << "/nginx.pid;\nerror_log " << errorLog() << " warn;\n"
-             << "events { worker_connections 64; }\n"
-             << "http {\n  access_log off;\n"
-             << "  client_body_temp_path " << dir_ << "/body;\n  proxy_temp_path " << dir_ << "/proxy;\n"
-             << "  fastcgi_temp_path " << dir_ << "/fastcgi;\n  uwsgi_temp_path " << dir_ << "/uwsgi;\n"
-             << "  scgi_temp_path " << dir_ << "/scgi;\n"
-             << "  server {\n    listen 127.0.0.1:" << port_ << ";\n    root " << root() << ";\n  }\n}\n";
+    // Reaps nginx if it has ended (pid_ becomes 0).
+    bool exited() {
+        if (pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = 0;
+        return pid_ == 0;
     }
 
     std::string dir_;

@@ -6,8 +6,6 @@
 #pragma once
 
 #include <chrono>
-#include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -32,61 +30,39 @@ public:
         port_ = listener_.LocalPort();
         if (bound_) thread_ = std::thread([this] { run(); });
     }
-    ~ScriptServer() {
-        if (thread_.joinable()) thread_.join();
-    }
-    ScriptServer(const ScriptServer&) = delete;
-    ScriptServer& operator=(const ScriptServer&) = delete;
+    ~ScriptServer() { join(); }
 
     bool bound() const { return bound_; }
     uint16_t port() const { return port_; }
-    // Everything the client sent; complete once the server has finished.
-    ByteString received() {
+    // Waits for the server to finish.
+    void join() {
         if (thread_.joinable()) thread_.join();
-        return received_;
     }
-    bool accepted() {
-        if (thread_.joinable()) thread_.join();
-        return accepted_;
-    }
+    // Everything the client sent, once the server has finished.
+    ByteString received() { return join(), received_; }
 
 private:
+
     void run() {
         if (!listener_.WaitReadable(5, 0)) return;
         std::unique_ptr<SocketHandle> peer = listener_.Clone();
         if (!peer->Accept()) return;
-        accepted_ = true;
         peer->SetTimeouts({2000, 5000});
         if (end_ == ServerEnd::CloseAtOnce) {
             peer->SetWaitTime(0, 0);
             return;  // the last handle closes it at once
         }
-        readRequestHead(*peer);
+        ByteString piece;
+        while (received_.find(ByteString("\r\n\r\n")) == ByteString::npos && peer->Receive(piece))
+            received_.append(piece);
         for (size_t i = 0; i < pieces_.size(); ++i) {
             if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(30));
             peer->Send(pieces_[i]);
         }
-        if (end_ == ServerEnd::EndlessHeaders) streamHeaders(*peer);
-        drainUntilClosed(*peer);
-    }
-
-    void readRequestHead(SocketHandle& peer) {
-        ByteString piece;
-        while (received_.find(ByteString("\r\n\r\n")) == ByteString::npos && received_.length() < 1000000) {
-            if (!peer.Receive(piece)) return;
-            received_.append(piece);
+        const ByteString filler = "X-Filler: " + ByteString(1000, 'a') + "\r\n";
+        for (int i = 0; end_ == ServerEnd::EndlessHeaders && i < 1024 && peer->Send(filler); ++i) {
         }
-    }
-
-    static void streamHeaders(SocketHandle& peer) {
-        const ByteString line = "X-Filler: " + ByteString(1000, 'a') + "\r\n";
-        for (int i = 0; i < 1024 && peer.Send(line); ++i) {
-        }
-    }
-
-    void drainUntilClosed(SocketHandle& peer) {
-        ByteString piece;
-        for (int i = 0; i < 100000 && peer.Receive(piece); ++i) received_.append(piece);
+        for (int i = 0; i < 100000 && peer->Receive(piece); ++i) received_.append(piece);
     }
 
     std::vector<ByteString> pieces_;
@@ -94,7 +70,6 @@ private:
     SocketHandle listener_;
     bool bound_ = false;
     uint16_t port_ = 0;
-    bool accepted_ = false;
     ByteString received_;
     std::thread thread_;
 };
