@@ -1,5 +1,5 @@
-// The link label: colours by state, underline modes, hover, click results
-// and what its dialog is told.
+// The link label: colours by state, underline modes, hover, and what a
+// click opens and tells its dialog.
 #include <gtest/gtest.h>
 
 #include <QEnterEvent>
@@ -11,147 +11,112 @@
 
 namespace {
 
-const QColor kLink(0, 0, 238);
-const QColor kVisited(85, 26, 139);
-const QColor kHover(255, 0, 0);
-
-void hover(CLinkStatic& link) {
-    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-    QApplication::sendEvent(&link, &enter);
+// Hovering, visited, colour and underline in one string, so a failure shows them all.
+std::string look(const CLinkStatic* link) {
+    const QColor c = link->textColour();
+    std::string s = std::string(link->isHovering() ? "hover " : "") + (link->isVisited() ? "visited " : "");
+    s += c == QColor(0, 0, 238) ? "blue" : c == QColor(85, 26, 139) ? "purple" : c == QColor(255, 0, 0) ? "red" : "?";
+    return s + (link->font().underline() ? " underlined" : "");
 }
 
-void moveTo(CLinkStatic& link, QPoint p) {
-    QMouseEvent move(QEvent::MouseMove, p, link.mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(&link, &move);
+void hover(CLinkStatic* link, bool enter) {
+    QEnterEvent in(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QEvent out(QEvent::Leave);
+    QApplication::sendEvent(link, enter ? static_cast<QEvent*>(&in) : &out);
 }
 
-struct OpenRecorder {
-    OpenRecorder(int result) {
-        CLinkStatic::setOpenHook([this, result](const orv::ByteString& t, bool) {
-            targets.push_back(t);
-            return result;
-        });
-    }
-    ~OpenRecorder() { CLinkStatic::setOpenHook({}); }
-    std::vector<orv::ByteString> targets;
-};
+void moveTo(CLinkStatic* link, QPoint p) {
+    QMouseEvent move(QEvent::MouseMove, p, link->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(link, &move);
+}
 
 class LinkStaticTest : public ::testing::Test {
 protected:
     QWidget dialog;
-    CLinkStatic* link = new CLinkStatic(&dialog);
+    int answer = 42;  // what the stand-in for the system opener answers; 42 opened, 2 failed
+    std::vector<orv::ByteString> opened;
+    LinkStaticTest() {
+        CLinkStatic::setOpenHook([this](const orv::ByteString& t, bool) { return opened.push_back(t), answer; });
+    }
+    ~LinkStaticTest() override { CLinkStatic::setOpenHook({}); }
+    CLinkStatic* make(const char* text, int id, bool notify = true) {
+        auto* link = new CLinkStatic(&dialog);
+        link->setText(QString::fromLatin1(text));
+        if (notify) link->SetNotifyParent(true);  // off unless asked
+        link->attach(id);
+        return link;
+    }
 };
 
-TEST_F(LinkStaticTest, AttachTakesTargetFromTextAndShowsItAsTooltip) {
-    link->setText(QStringLiteral("http://example.com/"));
-    link->attach(1028);
-    EXPECT_EQ(link->itemId(), 1028);
+TEST_F(LinkStaticTest, AttachTakesTheTargetFromTheTextOrShowsTheTarget) {
+    CLinkStatic* link = make("http://example.com/", 1028);
     EXPECT_EQ(link->linkTarget(), "http://example.com/");
     EXPECT_EQ(link->toolTip(), QStringLiteral("http://example.com/"));
     EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_EQ(link->textColour(), kLink);
-    EXPECT_FALSE(link->font().underline());
+    EXPECT_EQ(look(link), "blue");
     link->EnableTooltip(false);
     EXPECT_TRUE(link->toolTip().isEmpty());
+
+    auto* bare = new CLinkStatic(&dialog);
+    bare->SetLinkTarget("http://a/");
+    bare->attach(7);
+    EXPECT_EQ(bare->text(), QStringLiteral("http://a/"));
 }
 
-TEST_F(LinkStaticTest, EmptyTextShowsTheTarget) {
-    link->SetLinkTarget("http://a/");
-    link->attach(7);
-    EXPECT_EQ(link->text(), QStringLiteral("http://a/"));
+TEST_F(LinkStaticTest, HoverColoursRedAndUnderlinesAsTheModeSays) {
+    CLinkStatic* link = make("Test", 1);
+    hover(link, true);  // mode -1: underlined only while hovering
+    EXPECT_EQ(look(link), "hover red underlined");
+    moveTo(link, {-5, -5});  // moving outside ends the hover
+    EXPECT_EQ(look(link), "blue");
+    moveTo(link, link->rect().center());  // moving back in hovers without an enter event
+    EXPECT_EQ(look(link), "hover red underlined");
+    hover(link, false);
+    link->SetUnderlineMode(0);  // never
+    hover(link, true);
+    EXPECT_EQ(look(link), "hover red");
+    hover(link, false);
+    link->SetUnderlineMode(1);  // always
+    EXPECT_EQ(look(link), "blue underlined");
+    hover(link, true);
+    hover(link, false);
+    EXPECT_EQ(look(link), "blue underlined");
 }
 
-TEST_F(LinkStaticTest, HoverUnderlinesInModeMinusOneAndColoursRed) {
-    link->setText(QStringLiteral("Test"));
-    link->attach(1);
-    hover(*link);
-    EXPECT_TRUE(link->isHovering());
-    EXPECT_EQ(link->textColour(), kHover);
-    EXPECT_TRUE(link->font().underline());
-    // Moving outside the label ends the hover.
-    moveTo(*link, QPoint(-5, -5));
-    EXPECT_FALSE(link->isHovering());
-    EXPECT_EQ(link->textColour(), kLink);
-    EXPECT_FALSE(link->font().underline());
-    // Moving back in hovers again without an enter event.
-    moveTo(*link, link->rect().center());
-    EXPECT_TRUE(link->isHovering());
-}
-
-TEST_F(LinkStaticTest, UnderlineModesZeroNeverAndOneAlways) {
-    link->setText(QStringLiteral("Test"));
-    link->attach(1);
-    link->SetUnderlineMode(0);
-    hover(*link);
-    EXPECT_FALSE(link->font().underline());
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(link, &leave);
-    link->SetUnderlineMode(1);
-    EXPECT_TRUE(link->font().underline());
-    hover(*link);
-    QApplication::sendEvent(link, &leave);
-    EXPECT_TRUE(link->font().underline());
-}
-
-TEST_F(LinkStaticTest, ClickWithoutOpeningTurnsVisitedAndNotifiesById) {
-    OpenRecorder opener(42);
-    link->setText(QStringLiteral("Test"));
-    link->attach(1039);
+TEST_F(LinkStaticTest, ClicksTurnVisitedAsTheOpeningSaysAndNotifyByIdOnlyWhenAsked) {
+    CLinkStatic* quiet = make("Test", 5, false);
+    CLinkStatic* link = make("Test", 1039);
+    quiet->EnableOpenOnClick(false);
     link->EnableOpenOnClick(false);
-    link->SetNotifyParent(true);
-    QSignalSpy spy(link, &CLinkStatic::clicked);
-    hover(*link);
+    QSignalSpy quietSpy(quiet, &CLinkStatic::clicked), spy(link, &CLinkStatic::clicked);
+    quiet->click();
+    EXPECT_EQ(quietSpy.count(), 0);
+    EXPECT_EQ(look(quiet), "visited purple");
+    hover(link, true);
     QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), 1039);
-    EXPECT_TRUE(link->isVisited());
-    EXPECT_FALSE(link->isHovering());  // a click ends the hover
-    EXPECT_EQ(link->textColour(), kVisited);
-    EXPECT_TRUE(opener.targets.empty());
-}
+    EXPECT_EQ(look(link), "visited purple");  // a click ends the hover
+    EXPECT_TRUE(opened.empty());
 
-TEST_F(LinkStaticTest, NoNotificationUnlessAsked) {
-    link->setText(QStringLiteral("Test"));
-    link->attach(5);
-    link->EnableOpenOnClick(false);
-    QSignalSpy spy(link, &CLinkStatic::clicked);
-    link->click();
-    EXPECT_EQ(spy.count(), 0);
-    EXPECT_TRUE(link->isVisited());
-}
+    CLinkStatic* web = make("http://x/", 3);
+    QSignalSpy webSpy(web, &CLinkStatic::clicked);
+    web->click();
+    EXPECT_EQ(look(web), "visited purple");
+    answer = 2;
+    web->click();  // a failed open clears visited again and still tells the dialog
+    EXPECT_EQ(look(web), "blue");
+    EXPECT_EQ(webSpy.count(), 2);
+    EXPECT_EQ(opened, (std::vector<orv::ByteString>{"http://x/", "http://x/"}));
 
-TEST_F(LinkStaticTest, OpeningResultDecidesVisited) {
-    link->setText(QStringLiteral("http://x/"));
-    link->attach(3);
-    link->SetNotifyParent(true);
-    QSignalSpy spy(link, &CLinkStatic::clicked);
-    {
-        OpenRecorder opener(42);
-        link->click();
-        ASSERT_EQ(opener.targets.size(), 1u);
-        EXPECT_EQ(opener.targets[0], "http://x/");
-        EXPECT_TRUE(link->isVisited());
-    }
-    {
-        // A failed open clears visited again and still tells the dialog.
-        OpenRecorder opener(2);
-        link->click();
-        EXPECT_FALSE(link->isVisited());
-        EXPECT_EQ(link->textColour(), kLink);
-    }
-    EXPECT_EQ(spy.count(), 2);
-}
-
-TEST_F(LinkStaticTest, EmptyTargetOpensNothingButCountsAsSuccess) {
-    OpenRecorder opener(2);
+    // An empty target opens nothing but counts as success.
     EXPECT_EQ(CLinkStatic::OpenLink("", false), 36);
-    link->SetNotifyParent(true);
-    link->attach(9);  // no text, no target
-    QSignalSpy spy(link, &CLinkStatic::clicked);
-    link->click();
-    EXPECT_TRUE(opener.targets.empty());
-    EXPECT_TRUE(link->isVisited());
-    EXPECT_EQ(spy.count(), 1);
+    CLinkStatic* empty = make("", 9);
+    QSignalSpy emptySpy(empty, &CLinkStatic::clicked);
+    empty->click();
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_EQ(look(empty), "visited purple");
+    EXPECT_EQ(emptySpy.count(), 1);
 }
 
 }  // namespace
