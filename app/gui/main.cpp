@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "app/gui/main_window.h"
+#include "crash/program_environment.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("orvantis"));
 
     // The program environment (argument list, crash reporter) starts here.
+    orv::initProgramEnvironment(argc, argv, nullptr);
 
     orv::MainWindow window;
     if (argc > 1) window.setFileName(argv[1]);  // further arguments are ignored
