@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "crash/crash_handler.h"
-#include "crash/special_folders.h"
+#include "crash/known_folders.h"
 #include "support/byte_string.h"
 
 namespace orv {

@@ -10,7 +10,7 @@
 
 #include "crash/crash_handler.h"
 #include "crash/program_environment.h"
-#include "crash/special_folders.h"
+#include "crash/known_folders.h"
 
 namespace orv {
 namespace {

@@ -118,6 +118,8 @@ TEST(PackCursor, AgreesWithPackStreamOnRandomInput) {
             if (!gotA) break;
             ASSERT_EQ(a.view(), b);
         }
-        if (!raw.empty() && raw[0] != 0) ASSERT_EQ(countEntries(input), reads) << "round " << round;
+        if (!raw.empty() && raw[0] != 0) {
+            ASSERT_EQ(countEntries(input), reads) << "round " << round;
+        }
     }
 }

@@ -1,4 +1,4 @@
-#include "crash/special_folders.h"
+#include "crash/known_folders.h"
 
 #include <sys/stat.h>
 
