@@ -5,10 +5,11 @@
 namespace orv {
 namespace {
 
-WindowsVersion nt(uint32_t major, uint32_t minor, uint32_t build, uint32_t suite = 0, uint32_t product = 1) {
+WindowsVersion version(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build, uint32_t suite = 0,
+                       uint32_t product = 1) {
     WindowsVersion v;
     v.known = true;
-    v.platformId = 2;
+    v.platformId = platform;
     v.major = major;
     v.minor = minor;
     v.build = build;
@@ -17,111 +18,80 @@ WindowsVersion nt(uint32_t major, uint32_t minor, uint32_t build, uint32_t suite
     return v;
 }
 
-// The words between "Windows" and the NT details.
-ByteString edition(const WindowsVersion& v, const WindowsMetrics& m = {}) {
-    ByteString text = windowsVersionText(v, m);
-    const uint32_t details = text.find(" (NT v");
-    return text.Mid(7, details - 7);
-}
-
-TEST(WindowsVersionText, VistaAndXpEditionsInPriorityOrder) {
-    WindowsMetrics tablet;
-    tablet.tabletPc = true;
-    tablet.mediaCenter = true;
-    WindowsMetrics media;
-    media.mediaCenter = true;
-    media.starter = true;
-    WindowsMetrics starter;
-    starter.starter = true;
-    EXPECT_EQ(edition(nt(6, 0, 6000, 0x240), tablet), " Vista Tablet PC Edition");
-    EXPECT_EQ(edition(nt(6, 0, 6000, 0x240), media), " Vista Media Center Edition");
-    EXPECT_EQ(edition(nt(6, 0, 6000, 0x240), starter), " Vista Starter Edition");
-    EXPECT_EQ(edition(nt(6, 0, 6000, 0x240)), " Vista Embedded");
-    EXPECT_EQ(edition(nt(6, 0, 6000, 0x200)), " Vista Home Edition");
-    EXPECT_EQ(edition(nt(6, 0, 6000)), " Vista Professional");
-    EXPECT_EQ(edition(nt(5, 1, 2600, 0x200)), " XP Home");
-    EXPECT_EQ(edition(nt(5, 1, 2600, 0x40)), " XP Embedded");
-    EXPECT_EQ(edition(nt(5, 1, 2600), tablet), " XP Tablet PC Edition");
-    EXPECT_EQ(edition(nt(5, 1, 2600)), " XP Professional");
-}
-
-TEST(WindowsVersionText, ServerAndOlderNtNames) {
-    WindowsMetrics r2;
-    r2.serverR2 = 3790;
-    EXPECT_EQ(edition(nt(5, 2, 3790, 0x402, 3)), " Server 2003 Web Edition");
-    EXPECT_EQ(edition(nt(5, 2, 3790, 0x2, 3), r2), " Server 2003 Enterprise Edition \"R2\" Build 3790");
-    EXPECT_EQ(edition(nt(5, 2, 3790, 0, 3)), " Server 2003");
-    EXPECT_EQ(edition(nt(5, 0, 2195, 0x82, 3)), " 2000 Datacenter Server");
-    EXPECT_EQ(edition(nt(5, 0, 2195, 0x2, 3)), " 2000 Advanced Server");
-    EXPECT_EQ(edition(nt(5, 0, 2195)), " 2000");
-    EXPECT_EQ(edition(nt(4, 0, 1381, 0x2)), " NT Enterprise Edition");
-    EXPECT_EQ(edition(nt(4, 0, 1381)), " NT");
-    EXPECT_EQ(edition(nt(3, 51, 1057)), " NT");
-    EXPECT_EQ(edition(nt(3, 50, 807)), " NT");
-    EXPECT_EQ(edition(nt(3, 10, 511)), " NT");
-    EXPECT_EQ(edition(nt(3, 20, 1)), " Unknown Version");
-    EXPECT_EQ(edition(nt(10, 0, 19045)), " Unknown Version");
+TEST(WindowsVersionText, NtEditionsInPriorityOrder) {
+    const WindowsMetrics none{}, tablet{true, true, false, 0}, media{false, true, true, 0},
+        starter{false, false, true, 0}, r2{false, false, false, 3790};
+    const struct {
+        uint32_t major, minor, build, suite, product;
+        WindowsMetrics metrics;
+        const char* edition;  // the words between "Windows" and the NT details
+    } rows[] = {
+        {6, 0, 6000, 0x240, 1, tablet, " Vista Tablet PC Edition"},
+        {6, 0, 6000, 0x240, 1, media, " Vista Media Center Edition"},
+        {6, 0, 6000, 0x240, 1, starter, " Vista Starter Edition"},
+        {6, 0, 6000, 0x240, 1, none, " Vista Embedded"},
+        {6, 0, 6000, 0x200, 1, none, " Vista Home Edition"},
+        {6, 0, 6000, 0, 1, none, " Vista Professional"},
+        {5, 1, 2600, 0x200, 1, none, " XP Home"},
+        {5, 1, 2600, 0x40, 1, none, " XP Embedded"},
+        {5, 1, 2600, 0, 1, tablet, " XP Tablet PC Edition"},
+        {5, 1, 2600, 0, 1, none, " XP Professional"},
+        {5, 2, 3790, 0x402, 3, none, " Server 2003 Web Edition"},
+        {5, 2, 3790, 0x2, 3, r2, " Server 2003 Enterprise Edition \"R2\" Build 3790"},
+        {5, 0, 2195, 0x82, 3, none, " 2000 Datacenter Server"},
+        {5, 0, 2195, 0x2, 3, none, " 2000 Advanced Server"},
+        {5, 0, 2195, 0, 1, none, " 2000"},
+        {4, 0, 1381, 0x2, 1, none, " NT Enterprise Edition"},
+        {3, 51, 1057, 0, 1, none, " NT"},
+        {3, 20, 1, 0, 1, none, " Unknown Version"},
+        {10, 0, 19045, 0, 1, none, " Unknown Version"},
+    };
+    for (const auto& row : rows) {
+        const ByteString text = windowsVersionText(version(2, row.major, row.minor, row.build, row.suite, row.product),
+                                                   row.metrics);
+        EXPECT_EQ(text.Mid(7, text.find(" (NT v") - 7), row.edition) << text.toStdString();
+    }
 }
 
 TEST(WindowsVersionText, NtDetailsProductTypesAndSuites) {
-    WindowsVersion xp = nt(5, 1, 2600, 0x104);
+    WindowsVersion xp = version(2, 5, 1, 2600, 0x104);
     xp.servicePack = "Service Pack 2";
     xp.servicePackMajor = 2;
     EXPECT_EQ(windowsVersionText(xp, {}),
               "Windows XP Professional Service Pack 2 SP v2.0 (NT v5.1 Build 2600) [Workstation] "
               "{BackOffice, Terminal Services (1 user)}");
-    EXPECT_EQ(windowsVersionText(nt(5, 0, 2195, 0x11, 2), {}),
-              "Windows 2000 (NT v5.0 Build 2195) [Domain Controller] "
-              "{Terminal Services, Formerly Small Business Edition}");
-    EXPECT_EQ(windowsVersionText(nt(5, 2, 3790, 0x21, 3), {}),
-              "Windows Server 2003 (NT v5.2 Build 3790) [Server] {Small Business Edition}");
     // The basic query leaves the product type unknown.
-    EXPECT_EQ(windowsVersionText(nt(4, 0, 1381, 0, 0), {}), "Windows NT (NT v4.0 Build 1381) [Unknown NT Product Type]");
+    EXPECT_EQ(windowsVersionText(version(2, 4, 0, 1381, 0, 0), {}),
+              "Windows NT (NT v4.0 Build 1381) [Unknown NT Product Type]");
 }
 
-TEST(WindowsVersionText, The95FamilyByBuild) {
-    auto text = [](uint32_t minor, uint32_t build, uint32_t major = 4) {
+TEST(WindowsVersionText, The95FamilyAndOtherPlatforms) {
+    const struct {
         WindowsVersion v;
-        v.known = true;
-        v.platformId = 1;
-        v.major = major;
-        v.minor = minor;
-        v.build = build;
-        return windowsVersionText(v, {});
+        const char* expected;
+    } rows[] = {
+        {version(1, 4, 0, 950), "Windows 95 (v4.0 Build 950)"},
+        {version(1, 4, 0, 951), "Windows 95 Service Pack 1 (v4.0 Build 951)"},
+        {version(1, 4, 0, 0x04000000 | 1111), "Windows 95 B (v4.0 Build 1111)"},
+        {version(1, 4, 0, 1214), "Windows 95 C (v4.0 Build 1214)"},
+        {version(1, 4, 10, 1998), "Windows 98 (v4.10 Build 1998)"},
+        {version(1, 4, 10, 2182), "Windows 98 Service Pack 1 (v4.10 Build 2182)"},
+        {version(1, 4, 10, 2222), "Windows 98 Second Edition (v4.10 Build 2222)"},
+        {version(1, 4, 90, 3000), "Windows Me (v4.90 Build 3000)"},
+        {version(1, 4, 5, 1), "Windows Unknown Version (v4.5 Build 1)"},
+        {version(1, 5, 0, 1), "Windows Unknown Version (v5.0 Build 1)"},
+        {version(0, 0, 0, 0), "Windows Win32s (v3.1 Build 0)"},
+        {version(3, 4, 20, 1081), "Windows CE (v4.20 Build 1081)"},
+        {version(7, 4, 20, 1081), "Windows Unknown Version"},
+        {WindowsVersion{}, ""},
     };
-    EXPECT_EQ(text(0, 950), "Windows 95 (v4.0 Build 950)");
-    EXPECT_EQ(text(0, 951), "Windows 95 Service Pack 1 (v4.0 Build 951)");
-    EXPECT_EQ(text(0, 1080), "Windows 95 Service Pack 1 (v4.0 Build 1080)");
-    EXPECT_EQ(text(0, 0x04000000 | 1111), "Windows 95 B (v4.0 Build 1111)");
-    EXPECT_EQ(text(0, 1214), "Windows 95 C (v4.0 Build 1214)");
-    EXPECT_EQ(text(10, 1998), "Windows 98 (v4.10 Build 1998)");
-    EXPECT_EQ(text(10, 2182), "Windows 98 Service Pack 1 (v4.10 Build 2182)");
-    EXPECT_EQ(text(10, 2222), "Windows 98 Second Edition (v4.10 Build 2222)");
-    EXPECT_EQ(text(90, 3000), "Windows Me (v4.90 Build 3000)");
-    EXPECT_EQ(text(5, 1), "Windows Unknown Version (v4.5 Build 1)");
-    EXPECT_EQ(text(0, 1, 5), "Windows Unknown Version (v5.0 Build 1)");
-}
-
-TEST(WindowsVersionText, OtherPlatformsAndUnknownVersion) {
-    WindowsVersion v;
-    EXPECT_EQ(windowsVersionText(v, {}), "");
-    v.known = true;
-    v.platformId = 0;
-    EXPECT_EQ(windowsVersionText(v, {}), "Windows Win32s (v3.1 Build 0)");
-    v.platformId = 3;
-    v.major = 4;
-    v.minor = 20;
-    v.build = 1081;
-    EXPECT_EQ(windowsVersionText(v, {}), "Windows CE (v4.20 Build 1081)");
-    v.platformId = 7;
-    EXPECT_EQ(windowsVersionText(v, {}), "Windows Unknown Version");
+    for (const auto& row : rows) EXPECT_EQ(windowsVersionText(row.v, {}), row.expected);
 }
 
 TEST(LinuxVersionText, DistributionAndKernel) {
-    const ByteString release = "NAME=\"Debian GNU/Linux\"\n# comment\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n";
-    const ByteString pretty = osReleasePrettyName(release);
+    const ByteString pretty =
+        osReleasePrettyName("NAME=\"Debian GNU/Linux\"\n# comment\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n");
     EXPECT_EQ(pretty, "Debian GNU/Linux 12 (bookworm)");
-    EXPECT_EQ(osReleasePrettyName("PRETTY_NAME=Alpine\n"), "Alpine");
     EXPECT_EQ(osReleasePrettyName("NAME=x\n"), "");
     EXPECT_EQ(linuxVersionText(pretty, "Linux", "6.1.0-13-amd64", "x86_64"),
               "Debian GNU/Linux 12 (bookworm) (Linux 6.1.0-13-amd64 x86_64)");
