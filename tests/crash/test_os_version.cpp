@@ -7,15 +7,7 @@ namespace {
 
 WindowsVersion version(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build, uint32_t suite = 0,
                        uint32_t product = 1) {
-    WindowsVersion v;
-    v.known = true;
-    v.platformId = platform;
-    v.major = major;
-    v.minor = minor;
-    v.build = build;
-    v.suiteMask = suite;
-    v.productType = product;
-    return v;
+    return WindowsVersion{true, platform, major, minor, build, {}, 0, 0, suite, product};
 }
 
 TEST(WindowsVersionText, NtEditionsInPriorityOrder) {

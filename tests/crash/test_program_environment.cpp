@@ -33,15 +33,13 @@ TEST(SpecialFolders, SystemFallbacksAndUserFoldersFromXdgSettings) {
     std::map<std::string, std::string> variables, files;
     std::set<std::string> folders;
     FolderSources s;
-    s.environment = [&](const char* name) {
-        auto it = variables.find(name);
-        return it == variables.end() ? ByteString() : ByteString(std::string_view(it->second));
+    auto find = [](const std::map<std::string, std::string>& m, const std::string& key) {
+        auto it = m.find(key);
+        return it == m.end() ? ByteString() : ByteString(std::string_view(it->second));
     };
+    s.environment = [&](const char* name) { return find(variables, name); };
     s.isDirectory = [&](const ByteString& p) { return folders.count(p.toStdString()) > 0; };
-    s.readFile = [&](const ByteString& p) {
-        auto it = files.find(p.toStdString());
-        return it == files.end() ? ByteString() : ByteString(std::string_view(it->second));
-    };
+    s.readFile = [&](const ByteString& p) { return find(files, p.toStdString()); };
     auto folder = [&](SpecialFolder which) { return resolveSpecialFolders(s)[static_cast<uint32_t>(which)]; };
 
     EXPECT_EQ(folder(SpecialFolder::systemDirectory), "/bin");
