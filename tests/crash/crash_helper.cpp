@@ -1,13 +1,19 @@
 // A program that starts like the editor, installing the crash reporter
-// through the ordinary run-time loading, and then crashes on purpose:
-// "segv" writes to an unmapped address, "abort" aborts, "overflow" runs
-// out of stack.
+// through the ordinary run-time loading, and then crashes on purpose as its
+// argument says: "segv" writes to an unmapped address, "abort" aborts,
+// "overflow" and "thread-overflow" run out of stack on the start-up thread
+// or on a started thread, "heap" corrupts the heap so that the C library
+// aborts inside free with the allocator's lock held, "twice" aborts and
+// faults again inside the crash callback, "hang" faults and never returns
+// from the callback.
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "crash/program_environment.h"
+#include "crash/signal_stack.h"
 
 namespace {
 
@@ -20,15 +26,49 @@ int recurse(int depth) {
     return recurse(depth + 1) + frame[0];
 }
 
+void fault() {
+    int* volatile target = reinterpret_cast<int*>(uintptr_t{16});
+    *target = 1;
+}
+
+// A chunk too big for the per-thread cache, freed twice: the second free
+// finds the corruption with the arena locked (a process that has started a
+// thread always locks it) and aborts.
+void corruptHeap() {
+    orv::startThread([] {}).join();
+    char* volatile chunk = static_cast<char*>(std::malloc(4000));
+    void* volatile neighbour = std::malloc(4000);
+    std::free(chunk);
+    std::free(chunk);
+    std::free(neighbour);
+}
+
+// Runs the program's own handler, then fails inside the callback.
+struct FailingHandler : orv::CrashReportHandler {
+    bool hang = false;
+    bool OnCrash() override {
+        orv::programEnvironment().crashHandler->OnCrash();
+        if (hang) for (;;) pause();
+        fault();
+        return true;
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     orv::initProgramEnvironment(argc, argv, nullptr);
     std::printf("crash reporter %s\n", orv::programEnvironment().crashReporterInstalled ? "installed" : "missing");
     std::fflush(stdout);
-    if (argc > 1 && std::strcmp(argv[1], "abort") == 0) std::abort();
-    if (argc > 1 && std::strcmp(argv[1], "overflow") == 0) return recurse(0);
-    int* volatile target = reinterpret_cast<int*>(uintptr_t{16});
-    *target = 1;
+    const char* mode = argc > 1 ? argv[1] : "segv";
+    static FailingHandler failing;
+    failing.hang = std::strcmp(mode, "hang") == 0;
+    if (failing.hang || std::strcmp(mode, "twice") == 0) orv::registerCrashHandler(&failing);
+
+    if (std::strcmp(mode, "abort") == 0 || std::strcmp(mode, "twice") == 0) std::abort();
+    if (std::strcmp(mode, "overflow") == 0) return recurse(0);
+    if (std::strcmp(mode, "thread-overflow") == 0) orv::startThread([] { recurse(0); }).join();
+    if (std::strcmp(mode, "heap") == 0) corruptHeap();
+    fault();
     return 0;
 }

@@ -1,31 +1,46 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "crash/processor_text.h"
 #include "crash/system_info.h"
 #include "crash/system_probe.h"
+#include "support/numbers.h"
 
 namespace orv {
 namespace {
 
 constexpr uint64_t kGiB = uint64_t{1} << 30;
 
+// The crash-time byte sizes agree with FormatByteSize to the digit, edges
+// of units and of its ten-decimal rounding included.
+TEST(SystemInfo, ByteSizesAsFormatByteSizeWritesThem) {
+    std::vector<uint64_t> values = {0, 1, 1023, 1024, 1535, 1536, (1u << 20) - 1, (1u << 20) - 10, 1073741823,
+                                    (uint64_t{2} << 40) - 1, (uint64_t{1} << 53) + 1, ~uint64_t{0}, ~uint64_t{0} >> 1};
+    for (uint64_t v = 0x9E3779B97F4A7C15u, i = 0; i < 3000; ++i) {
+        v = v * 6364136223846793005u + 1442695040888963407u;
+        values.push_back(v >> (v % 61));
+    }
+    for (uint64_t v : values) EXPECT_EQ(byteSizeText(v).view(), FormatByteSize(textFromU64(v), 0).view()) << v;
+}
+
 TEST(SystemInfo, MemoryDiskAndTheFourLines) {
-    EXPECT_EQ(memoryText(MemoryStatus{true, kGiB, 5 * kGiB / 2, 60}), "1.00GB Free, 2.50GB Total (60%)");
-    EXPECT_EQ(memoryText(MemoryStatus{}), "");
+    EXPECT_EQ(memoryText(MemoryStatus{true, kGiB, 5 * kGiB / 2, 60}).view(), "1.00GB Free, 2.50GB Total (60%)");
+    EXPECT_EQ(memoryText(MemoryStatus{}).view(), "");
     DiskSpace extended;
     extended.query = DiskSpace::Query::extended;
     extended.freeToCaller = extended.totalFree = 10 * kGiB;
     extended.totalToCaller = 40 * kGiB;
-    EXPECT_EQ(diskText(extended), "10.00GB Free (User), 40.00GB Total (User), 10.00GB Free");
+    EXPECT_EQ(diskText(extended).view(), "10.00GB Free (User), 40.00GB Total (User), 10.00GB Free");
     DiskSpace basic;
     basic.query = DiskSpace::Query::basic;
     basic.sectorsPerCluster = 8;
     basic.bytesPerSector = 512;
     basic.freeClusters = 262144;    // 1 GiB in 4 KiB clusters
     basic.totalClusters = 1048576;  // 4 GiB
-    EXPECT_EQ(diskText(basic), "1.00GB Free, 4.00GB Total");
-    EXPECT_EQ(diskText(DiskSpace{}), "");
-    EXPECT_EQ(systemInfoText("Windows XP", "Intel", "1.00GB Free", "C:/", "10.00GB Free"),
+    EXPECT_EQ(diskText(basic).view(), "1.00GB Free, 4.00GB Total");
+    EXPECT_EQ(diskText(DiskSpace{}).view(), "");
+    EXPECT_EQ(systemInfoText("Windows XP", "Intel", "1.00GB Free", "C:/", "10.00GB Free").view(),
               "OS:   Windows XP\r\nCPU:  Intel\r\nRAM:  1.00GB Free\r\nC:    10.00GB Free\r\n");
 
     MemoryStatus m = memoryFromMemInfo("MemTotal: 2097152 kB\nMemFree: 100000 kB\nMemAvailable: 524288 kB\n");
