@@ -6,11 +6,10 @@
 // aborts inside free with the allocator's lock held, "twice" aborts and
 // faults again inside the crash callback, "hang" faults and never returns
 // from the callback.
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "crash/program_environment.h"
 #include "crash/signal_stack.h"
@@ -37,10 +36,9 @@ void fault() {
 void corruptHeap() {
     orv::startThread([] {}).join();
     char* volatile chunk = static_cast<char*>(std::malloc(4000));
-    void* volatile neighbour = std::malloc(4000);
+    [[maybe_unused]] void* volatile neighbour = std::malloc(4000);  // keeps the chunk off the top
     std::free(chunk);
     std::free(chunk);
-    std::free(neighbour);
 }
 
 // Runs the program's own handler, then fails inside the callback.
@@ -60,15 +58,14 @@ int main(int argc, char** argv) {
     orv::initProgramEnvironment(argc, argv, nullptr);
     std::printf("crash reporter %s\n", orv::programEnvironment().crashReporterInstalled ? "installed" : "missing");
     std::fflush(stdout);
-    const char* mode = argc > 1 ? argv[1] : "segv";
+    const std::string mode = argc > 1 ? argv[1] : "segv";
     static FailingHandler failing;
-    failing.hang = std::strcmp(mode, "hang") == 0;
-    if (failing.hang || std::strcmp(mode, "twice") == 0) orv::registerCrashHandler(&failing);
-
-    if (std::strcmp(mode, "abort") == 0 || std::strcmp(mode, "twice") == 0) std::abort();
-    if (std::strcmp(mode, "overflow") == 0) return recurse(0);
-    if (std::strcmp(mode, "thread-overflow") == 0) orv::startThread([] { recurse(0); }).join();
-    if (std::strcmp(mode, "heap") == 0) corruptHeap();
+    failing.hang = mode == "hang";
+    if (mode == "hang" || mode == "twice") orv::registerCrashHandler(&failing);
+    if (mode == "abort" || mode == "twice") std::abort();
+    if (mode == "overflow") return recurse(0);
+    if (mode == "thread-overflow") orv::startThread([] { recurse(0); }).join();
+    if (mode == "heap") corruptHeap();
     fault();
     return 0;
 }
