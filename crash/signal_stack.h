@@ -3,7 +3,8 @@
 // one a stack overflow ends the process before the crash reporter can
 // write anything. The start-up thread gets one when the crash reporter is
 // installed; every thread that the program starts itself goes through
-// startThread.
+// startThread, or, when started with pthread_create, declares a
+// ThreadSignalStack first thing in its start function.
 #pragma once
 
 #include <signal.h>
