@@ -1,6 +1,8 @@
 // The crash handler: what the program adds to a crash report.
 #pragma once
 
+#include "crash/private_folder.h"
+#include "crash/system_probe.h"
 #include "support/byte_string.h"
 
 namespace orv {
@@ -23,22 +25,26 @@ public:
 };
 
 // The program's handler: adds "AppInfo.txt" from the program's folder when
-// it exists and a freshly written "SystemInfo.txt" from the temporary
-// folder. Everything it needs is captured up front, so a crash takes no lock.
+// it exists and a freshly written "SystemInfo.txt". OnCrash runs inside the
+// crash's signal handler, perhaps with the memory allocator's lock held, so
+// everything it needs is prepared by the constructor and OnCrash itself
+// allocates nothing, takes no lock and makes only async-signal-safe calls.
+// SystemInfo.txt goes into the first usable of the private folders, never
+// through a link and never into a folder another user can change.
 class ProgramCrashHandler final : public CrashReportHandler {
 public:
     using AddFileFunction = bool (*)(const char* path, const char* description);
 
     // systemFolder names the disk that the system description reports.
     // addFile defaults to the crash-reporting library's AddFile.
-    ProgramCrashHandler(ByteString programFolder, ByteString temporaryFolder, ByteString systemFolder,
-                        AddFileFunction addFile = nullptr);
+    ProgramCrashHandler(const ByteString& programFolder, const PrivateFolders& folders,
+                        const ByteString& systemFolder, AddFileFunction addFile = nullptr);
     bool OnCrash() override;
 
 private:
-    ByteString programFolder_;
-    ByteString temporaryFolder_;
-    ByteString systemFolder_;
+    PathText appInfoPath_;
+    PrivateFolders folders_;
+    SystemDescription system_;
     AddFileFunction addFile_;
 };
 

@@ -70,8 +70,11 @@ ByteString temporaryFolder(const ProgramEnvironment& env) {
 bool installCrashReporter(ProgramEnvironment& env) {
     ByteString subject = crashReportSubject(env.programPath);
     ByteString systemFolder = specialFolder(env, SpecialFolder::windowsDirectory);
-    env.crashHandler = std::make_unique<ProgramCrashHandler>(folderOf(env.programPath), temporaryFolder(env),
-                                                             systemFolder);
+    ByteString path = env.programPath;
+    const PrivateFolders folders =
+        privateFolders(environmentValue(env, "XDG_STATE_HOME").c_str(), environmentValue(env, "HOME").c_str(),
+                       temporaryFolder(env).c_str(), fileNameOf(path.c_str()), geteuid());
+    env.crashHandler = std::make_unique<ProgramCrashHandler>(folderOf(env.programPath), folders, systemFolder);
     registerCrashHandler(env.crashHandler.get());
     env.crashReporterInstalled = crashLibraryInstall(crashReportCallback, kCrashReportDestination, subject.c_str());
     return env.crashReporterInstalled;

@@ -42,7 +42,8 @@ ByteString specialFolder(ProgramEnvironment& env, SpecialFolder which);
 ByteString temporaryFolder(const ProgramEnvironment& env);
 
 // Creates the program's crash handler, registers it and installs the
-// crash-reporting library with the subject and destination. False when the
+// crash-reporting library with the subject and destination. The handler's
+// private folders come from the captured XDG_STATE_HOME, HOME and TMPDIR. False when the
 // library or its Install call is missing; the program then runs on without.
 bool installCrashReporter(ProgramEnvironment& env);
 

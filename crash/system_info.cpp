@@ -1,42 +1,83 @@
 #include "crash/system_info.h"
 
-#include "support/numbers.h"
-
 namespace orv {
 
 namespace {
 
-ByteString sizeText(uint64_t bytes) { return FormatByteSize(textFromU64(bytes), 0); }
+__extension__ typedef unsigned __int128 Wide;
 
-ByteString labelled(const ByteString& label, const ByteString& text) {
-    ByteString line = label;
-    while (line.length() < 6) line.append(' ');
-    line.append(text);
-    line.append("\r\n");
-    return line;
+template <size_t N>
+void addGrouped(SafeText<N>& out, uint64_t v) {
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v);
+    while (n) {
+        out.add(digits[--n]);
+        if (n && n % 3 == 0) out.add(',');
+    }
+}
+
+void addLine(SystemInfoText& out, std::string_view label, std::string_view text) {
+    out.add(label);
+    for (size_t i = label.size(); i < 6; ++i) out.add(' ');
+    out.add(text).add("\r\n");
 }
 
 }  // namespace
 
-ByteString memoryText(const MemoryStatus& m) {
-    if (!m.known) return {};
-    return sizeText(m.freeBytes) + " Free, " + sizeText(m.totalBytes) + " Total (" + textFromU32(m.loadPercent) +
-           "%)";
+// FormatByteSize reads the number as a double, divides it by the unit and
+// prints the quotient with ten decimals ("%.10lf", rounded half to even),
+// of which it keeps two. The same in integers: dividing by a power of two
+// is exact, so only the ten-decimal rounding needs care.
+FigureText byteSizeText(uint64_t bytes) {
+    static const char* const kUnits[] = {" Bytes", "KB", "MB", "GB", "TB", "PB", "EB"};
+    const double asDouble = static_cast<double>(bytes);
+    const Wide value = asDouble >= 18446744073709551616.0 ? Wide(1) << 64 : Wide(static_cast<uint64_t>(asDouble));
+    int unit = 0;
+    while (unit < 6 && value >= Wide(1) << (10 * (unit + 1))) ++unit;
+    const int shift = 10 * unit;
+    const Wide scaled = value * 10000000000ull;
+    Wide tenDecimals = scaled >> shift;
+    if (shift > 0) {
+        const Wide rest = scaled - (tenDecimals << shift), half = Wide(1) << (shift - 1);
+        if (rest > half || (rest == half && (tenDecimals & 1))) ++tenDecimals;
+    }
+    FigureText text;
+    addGrouped(text, static_cast<uint64_t>(tenDecimals / 10000000000ull));
+    if (unit > 0) text.add('.').number(static_cast<uint64_t>(tenDecimals / 100000000ull % 100), 2);
+    text.add(kUnits[unit]);
+    return text;
 }
 
-ByteString diskText(const DiskSpace& d) {
+FigureText memoryText(const MemoryStatus& m) {
+    FigureText text;
+    if (!m.known) return text;
+    text.add(byteSizeText(m.freeBytes).view()).add(" Free, ").add(byteSizeText(m.totalBytes).view());
+    text.add(" Total (").number(m.loadPercent).add("%)");
+    return text;
+}
+
+FigureText diskText(const DiskSpace& d) {
+    FigureText text;
     switch (d.query) {
     case DiskSpace::Query::extended:
-        return sizeText(d.freeToCaller) + " Free (User), " + sizeText(d.totalToCaller) + " Total (User), " +
-               sizeText(d.totalFree) + " Free";
+        text.add(byteSizeText(d.freeToCaller).view()).add(" Free (User), ");
+        text.add(byteSizeText(d.totalToCaller).view()).add(" Total (User), ");
+        text.add(byteSizeText(d.totalFree).view()).add(" Free");
+        break;
     case DiskSpace::Query::basic: {
         const uint64_t cluster = d.sectorsPerCluster * d.bytesPerSector;
-        return sizeText(cluster * d.freeClusters) + " Free, " + sizeText(cluster * d.totalClusters) + " Total";
+        text.add(byteSizeText(cluster * d.freeClusters).view()).add(" Free, ");
+        text.add(byteSizeText(cluster * d.totalClusters).view()).add(" Total");
+        break;
     }
     case DiskSpace::Query::failed:
         break;
     }
-    return {};
+    return text;
 }
 
 ByteString folderRoot(const ByteString& path) {
@@ -57,10 +98,14 @@ ByteString folderRoot(const ByteString& path) {
     return {};
 }
 
-ByteString systemInfoText(const ByteString& osText, const ByteString& cpuText, const ByteString& ramText,
-                          const ByteString& diskRoot, const ByteString& diskText) {
-    return labelled("OS:", osText) + labelled("CPU:", cpuText) + labelled("RAM:", ramText) +
-           labelled(diskRoot.Left(2), diskText);
+SystemInfoText systemInfoText(std::string_view osText, std::string_view cpuText, std::string_view ramText,
+                              std::string_view diskRoot, std::string_view diskText) {
+    SystemInfoText text;
+    addLine(text, "OS:", osText);
+    addLine(text, "CPU:", cpuText);
+    addLine(text, "RAM:", ramText);
+    addLine(text, diskRoot.substr(0, 2), diskText);
+    return text;
 }
 
 }  // namespace orv

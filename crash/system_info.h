@@ -1,11 +1,15 @@
 // The system description that goes into a crash report: four lines for the
 // operating system, the processor, the memory and the system disk. The
 // texts are built by plain functions over plain records; system_probe.h
-// fills the records from the running machine.
+// fills the records from the running machine. The memory and disk figures
+// are read during the crash, so everything here but folderRoot works in
+// fixed buffers and is async-signal-safe.
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
+#include "crash/safe_text.h"
 #include "support/byte_string.h"
 
 namespace orv {
@@ -34,13 +38,20 @@ struct DiskSpace {
     uint64_t totalClusters = 0;
 };
 
+using FigureText = SafeText<128>;
+using SystemInfoText = SafeText<4096>;
+
+// The byte-size text of FormatByteSize with the unit chosen by size
+// ("1,023 Bytes", "1.50KB", "2.00GB"), to the same digit.
+FigureText byteSizeText(uint64_t bytes);
+
 // "1.20GB Free, 1.99GB Total (39%)"; empty when the status is unknown.
-ByteString memoryText(const MemoryStatus& memory);
+FigureText memoryText(const MemoryStatus& memory);
 
 // "10.00GB Free (User), 40.00GB Total (User), 10.00GB Free" for the
 // extended query, "1.00GB Free, 2.00GB Total" for the basic one, empty when
 // the query failed.
-ByteString diskText(const DiskSpace& disk);
+FigureText diskText(const DiskSpace& disk);
 
 // The root of a folder path, after turning backslashes into slashes:
 // "C:/" for a drive path, "//server/share/" for a network path, "/" for an
@@ -50,7 +61,7 @@ ByteString folderRoot(const ByteString& path);
 // The four lines, each label padded with blanks to six characters and each
 // line ended by CR LF: "OS:", "CPU:", "RAM:" and the first two characters
 // of the disk root.
-ByteString systemInfoText(const ByteString& osText, const ByteString& cpuText, const ByteString& ramText,
-                          const ByteString& diskRoot, const ByteString& diskText);
+SystemInfoText systemInfoText(std::string_view osText, std::string_view cpuText, std::string_view ramText,
+                              std::string_view diskRoot, std::string_view diskText);
 
 }  // namespace orv

@@ -1,7 +1,7 @@
 #include "crash/system_probe.h"
 
 #include <fcntl.h>
-#include <sys/statvfs.h>
+#include <sys/statfs.h>
 #include <sys/sysinfo.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -15,22 +15,23 @@ namespace orv {
 namespace {
 
 // Kibibytes of a "Name:   1234 kB" line of /proc/meminfo; 0 when absent.
-uint64_t memInfoKiB(const ByteString& meminfo, const char* name) {
-    ByteString text = meminfo;
-    const ByteString prefix = ByteString(name) + ":";
-    while (!text.atEnd()) {
-        ByteString line = text.readLine();
-        if (line.Left(prefix.length()) == prefix) return parseU64(line.Mid(prefix.length()));
+uint64_t memInfoKiB(std::string_view meminfo, std::string_view name) {
+    while (!meminfo.empty()) {
+        const size_t end = meminfo.find('\n');
+        const std::string_view line = meminfo.substr(0, end);
+        if (line.size() > name.size() && line.substr(0, name.size()) == name && line[name.size()] == ':')
+            return parseU64(line.substr(name.size() + 1));
+        meminfo = end == std::string_view::npos ? std::string_view() : meminfo.substr(end + 1);
     }
     return 0;
 }
 
-DiskSpace diskSpace(const ByteString& folder) {
-    ByteString path = folder;
-    struct statvfs fs {};
+// statfs rather than statvfs: a plain system call on every C library.
+DiskSpace diskSpace(const char* root) {
+    struct statfs fs {};
     DiskSpace disk;
-    if (statvfs(path.c_str(), &fs) != 0) return disk;
-    const uint64_t unit = fs.f_frsize ? fs.f_frsize : fs.f_bsize;
+    if (!root[0] || statfs(root, &fs) != 0) return disk;
+    const uint64_t unit = fs.f_frsize ? static_cast<uint64_t>(fs.f_frsize) : static_cast<uint64_t>(fs.f_bsize);
     disk.query = DiskSpace::Query::extended;
     disk.freeToCaller = unit * fs.f_bavail;
     disk.totalToCaller = unit * fs.f_blocks;
@@ -38,12 +39,19 @@ DiskSpace diskSpace(const ByteString& folder) {
     return disk;
 }
 
-// The kernel's summary, when /proc is not available: free rather than
-// available memory.
-MemoryStatus memoryFromSysinfo() {
+// /proc/meminfo, or the kernel's summary (free rather than available
+// memory) when /proc is not mounted.
+MemoryStatus memoryNow() {
+    static char buffer[16384];
+    size_t length = 0;
+    const int fd = open("/proc/meminfo", O_RDONLY | O_CLOEXEC);
+    ssize_t n;
+    while (fd >= 0 && length < sizeof buffer && (n = read(fd, buffer + length, sizeof buffer - length)) > 0)
+        length += static_cast<size_t>(n);
+    if (fd >= 0) close(fd);
+    MemoryStatus m = memoryFromMemInfo(std::string_view(buffer, length));
     struct sysinfo info {};
-    MemoryStatus m;
-    if (sysinfo(&info) != 0 || info.totalram == 0) return m;
+    if (m.known || sysinfo(&info) != 0 || info.totalram == 0) return m;
     const uint64_t unit = info.mem_unit ? info.mem_unit : 1;
     m.known = true;
     m.totalBytes = unit * info.totalram;
@@ -54,7 +62,7 @@ MemoryStatus memoryFromSysinfo() {
 
 }  // namespace
 
-MemoryStatus memoryFromMemInfo(const ByteString& meminfo) {
+MemoryStatus memoryFromMemInfo(std::string_view meminfo) {
     MemoryStatus m;
     const uint64_t total = memInfoKiB(meminfo, "MemTotal");
     if (total == 0) return m;
@@ -79,20 +87,22 @@ ByteString readSystemFile(const char* path) {
     return content;
 }
 
-ByteString collectSystemInfo(const ByteString& systemFolder) {
+SystemDescription describeSystem(const ByteString& systemFolder) {
     struct utsname kernel {};
     const bool haveKernel = uname(&kernel) == 0;
     const ByteString machine = haveKernel ? ByteString(kernel.machine) : ByteString();
     ByteString prettyName = osReleasePrettyName(readSystemFile("/etc/os-release"));
     if (prettyName.empty()) prettyName = osReleasePrettyName(readSystemFile("/usr/lib/os-release"));
-    const ByteString os = haveKernel ? linuxVersionText(prettyName, kernel.sysname, kernel.release, machine)
-                                     : prettyName;
-    const ByteString cpu = processorText(processorFromCpuInfo(readSystemFile("/proc/cpuinfo"), machine));
-    MemoryStatus memory = memoryFromMemInfo(readSystemFile("/proc/meminfo"));
-    if (!memory.known) memory = memoryFromSysinfo();
-    const ByteString ram = memoryText(memory);
-    const ByteString root = folderRoot(systemFolder);
-    return systemInfoText(os, cpu, ram, root, root.empty() ? ByteString() : diskText(diskSpace(root)));
+    SystemDescription d;
+    d.os.add((haveKernel ? linuxVersionText(prettyName, kernel.sysname, kernel.release, machine) : prettyName).view());
+    d.cpu.add(processorText(processorFromCpuInfo(readSystemFile("/proc/cpuinfo"), machine)).view());
+    d.diskRoot.add(folderRoot(systemFolder).view());
+    return d;
+}
+
+SystemInfoText systemInfoNow(const SystemDescription& system) {
+    return systemInfoText(system.os.view(), system.cpu.view(), memoryText(memoryNow()).view(),
+                          system.diskRoot.view(), diskText(diskSpace(system.diskRoot.text)).view());
 }
 
 }  // namespace orv

@@ -2,18 +2,34 @@
 // description: kernel and distribution, processor, memory and disk.
 #pragma once
 
+#include <string_view>
+
+#include "crash/private_folder.h"
 #include "crash/system_info.h"
 #include "support/byte_string.h"
 
 namespace orv {
 
-// The four-line system description, reporting the disk that holds
-// `systemFolder`.
-ByteString collectSystemInfo(const ByteString& systemFolder);
+// What the system description says that does not change while the program
+// runs, read when the crash handler is installed.
+struct SystemDescription {
+    SafeText<1024> os;
+    SafeText<1024> cpu;
+    PathText diskRoot;  // the root of the disk reported; empty when unknown
+};
+
+// Reads the operating system and the processor, and finds the root of the
+// disk that holds `systemFolder`.
+SystemDescription describeSystem(const ByteString& systemFolder);
+
+// The four-line system description with the memory and disk figures of
+// this moment. Async-signal-safe: it reads them with plain system calls
+// into fixed buffers and allocates nothing.
+SystemInfoText systemInfoNow(const SystemDescription& system);
 
 // The memory status from the text of /proc/meminfo: MemAvailable (or
 // MemFree) of MemTotal, the load being the share in use.
-MemoryStatus memoryFromMemInfo(const ByteString& meminfo);
+MemoryStatus memoryFromMemInfo(std::string_view meminfo);
 
 // The content of a small system file; /proc files report no size, so
 // reading runs to the end. An unreadable file gives an empty text.

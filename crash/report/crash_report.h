@@ -2,23 +2,27 @@
  * by the program at run time.
  *
  * Install registers a callback and catches the process's fatal signals
- * (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT); on the installing thread the
- * handler runs on an alternate stack, so that a stack overflow there is
- * reported too. On a crash the library calls the callback (its argument is
- * reserved and always null). When the callback returns nonzero the library
- * writes a report folder holding every added file, an index of them with
- * their descriptions, a backtrace and the destination and subject; it
- * prints the folder's path on standard error. Either way the process then
- * ends with the original signal. A zero result cancels the report.
+ * (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT); it gives the installing thread
+ * an alternate signal stack, so that a stack overflow there is reported too
+ * (other threads need their own: crash/signal_stack.h). On a crash the
+ * library calls the callback (its argument is reserved and always null).
+ * When the callback returns nonzero the library writes a report folder,
+ * "<XDG_STATE_HOME or ~/.local/state>/<program>/crash-reports/<time>-<pid>",
+ * falling back to "<TMPDIR>/<program>-<uid>/crash-reports/...", holding
+ * every added file, an index of them with their descriptions (files.txt), a
+ * backtrace and a summary with the destination and subject (report.txt); it
+ * prints the folder's path on standard error. A zero result cancels the
+ * report. Either way the process then ends with the original signal, within
+ * 10 seconds whatever the crash left behind: a step of the report that
+ * faults or hangs is abandoned, and report.txt names it ("Incomplete:").
+ *
+ * The callback runs inside the signal handler and must obey its rules:
+ * no allocation, no locks, only async-signal-safe calls. The library itself
+ * does. Folders are used only when they are the user's own and writable by
+ * nobody else, and files are created new, never through a link.
  *
  * AddFile adds a file to the report being prepared; the callback usually
  * calls it. Uninstall restores the previous signal handling.
- *
- * The signal path itself allocates nothing and uses only async-signal-safe
- * calls (backtrace() aside, which Install primes). The callback is the
- * program's own code and is not bound by that: a crash inside the memory
- * allocator may leave the report unwritten. A second crash while reporting
- * ends the process at once.
  * Every call returns nonzero on success and 0 on failure. */
 #ifndef ORV_CRASH_REPORT_H
 #define ORV_CRASH_REPORT_H

@@ -1,54 +1,36 @@
 // Writing the report folder on the signal path: fixed buffers and plain
-// system calls only.
+// system calls only. Every file is created new, never through a link, in a
+// folder that only the user can change.
+#include <dlfcn.h>
 #include <errno.h>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
 #include "crash/report/report_state.h"
-#include "crash/report/safe_text.h"
 
 namespace orvreport {
 
 namespace {
 
-using PathText = SafeText<kPathCapacity>;
+using orv::SafeText;
+using orv::writeAll;
 
-void writeAll(int fd, const char* bytes, size_t n) {
-    while (n > 0) {
-        const ssize_t done = write(fd, bytes, n);
-        if (done < 0 && errno == EINTR) continue;
-        if (done <= 0) return;
-        bytes += done;
-        n -= static_cast<size_t>(done);
-    }
-}
+constexpr off_t kMaxCopiedBytes = 16 << 20;  // of one added file
+
+int gFolder = -1;   // the report folder
+int gSummary = -1;  // report.txt, open until the report is finished
+PathText gFolderPath;
 
 template <size_t N>
 void writeText(int fd, const SafeText<N>& t) { writeAll(fd, t.text, t.length); }
 
-int createFile(const PathText& folder, const char* name) {
-    PathText path = folder;
-    path.add('/').add(name);
-    return open(path.text, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-}
-
-// Creates every missing folder of an absolute path.
-bool makeFolders(const char* path) {
-    PathText partial;
-    for (const char* p = path; *p; ++p) {
-        if (*p == '/' && partial.length > 0) {
-            if (mkdir(partial.text, 0700) != 0 && errno != EEXIST) return false;
-        }
-        partial.add(*p);
-    }
-    return mkdir(partial.text, 0700) == 0 || errno == EEXIST;
-}
-
 // Calendar date and time in UTC; gmtime is not safe in a signal handler.
-void addTimestamp(PathText& out, time_t now, bool readable) {
+template <size_t N>
+void addTimestamp(SafeText<N>& out, time_t now, bool readable) {
     const int64_t seconds = static_cast<int64_t>(now);
     int64_t days = seconds / 86400;
     int64_t rest = seconds % 86400;
@@ -73,13 +55,34 @@ void addTimestamp(PathText& out, time_t now, bool readable) {
     out.add(timeSep).number(static_cast<uint64_t>(rest % 60), 2);
 }
 
-bool makeReportFolder(const char* root, time_t now, PathText& folder) {
-    if (!root[0] || !makeFolders(root)) return false;
-    folder.truncate(0);
-    folder.add(root).add('/');
-    addTimestamp(folder, now, false);
-    folder.add('-').number(static_cast<uint64_t>(getpid()));
-    return mkdir(folder.text, 0700) == 0 || errno == EEXIST;
+// Creates a new folder, named after the time and the process, in
+// "crash-reports" inside the first usable private folder. An existing folder
+// of that name is never used: someone may have planted it.
+bool makeReportFolder(time_t now) {
+    const ReportState& s = reportState();
+    for (const PathText* base : {&s.folders.state, &s.folders.fallback}) {
+        const int own = base->length ? orv::openPrivateFolder(base->text) : -1;
+        const int reports = own < 0 ? -1 : orv::openPrivateFolderAt(own, "crash-reports");
+        if (own >= 0) close(own);
+        if (reports < 0) continue;
+        PathText name;
+        addTimestamp(name, now, false);
+        name.add('-').number(static_cast<uint64_t>(getpid()));
+        const size_t stem = name.length;
+        for (int attempt = 1; gFolder < 0 && attempt < 100; ++attempt) {
+            name.truncate(stem);
+            if (attempt > 1) name.add('-').number(static_cast<uint64_t>(attempt));
+            if (mkdirat(reports, name.text, 0700) == 0) gFolder = orv::openPrivateFolderAt(reports, name.text);
+            else if (errno != EEXIST) break;
+        }
+        close(reports);
+        if (gFolder >= 0) {
+            gFolderPath = *base;
+            gFolderPath.add("/crash-reports/").add(name.text);
+            return true;
+        }
+    }
+    return false;
 }
 
 const char* signalName(int signal) {
@@ -93,20 +96,20 @@ const char* signalName(int signal) {
     }
 }
 
-void writeSummary(const PathText& folder, int signal, const siginfo_t* info, time_t now) {
+void writeSummary(int signal, const siginfo_t& info, time_t now) {
     const ReportState& s = reportState();
-    const int fd = createFile(folder, "report.txt");
-    if (fd < 0) return;
-    SafeText<3 * kTextCapacity + 2 * kPathCapacity> t;
+    gSummary = orv::createPrivateFile(gFolder, "report.txt");
+    if (gSummary < 0) return;
+    static SafeText<3 * kTextCapacity + 2 * kPathCapacity> t;
+    t.truncate(0);
     t.add("Subject: ").add(s.subject).add("\nDestination: ").add(s.destination);
     t.add("\nProgram: ").add(s.programPath).add("\nProcess: ").number(static_cast<uint64_t>(getpid()));
     t.add("\nSignal: ").number(static_cast<uint64_t>(signal)).add(" (").add(signalName(signal)).add(')');
-    if (info && signal != SIGABRT) t.add("\nAddress: ").hex(reinterpret_cast<uintptr_t>(info->si_addr));
-    PathText when;
-    addTimestamp(when, now, true);
-    t.add("\nTime: ").add(when.text).add(" UTC\n");
-    writeText(fd, t);
-    close(fd);
+    if (signal != SIGABRT) t.add("\nAddress: ").hex(reinterpret_cast<uintptr_t>(info.si_addr));
+    t.add("\nTime: ");
+    addTimestamp(t, now, true);
+    t.add(" UTC\n");
+    writeText(gSummary, t);
 }
 
 // The added file's name inside the report: its own name, prefixed with its
@@ -132,33 +135,65 @@ void reportName(int index, PathText& name) {
     name.add(base);
 }
 
-bool copyFile(const char* from, const PathText& folder, const char* name) {
+// Copies a regular file, at most kMaxCopiedBytes of it; a FIFO or a device
+// planted at an added path could otherwise block or never end.
+bool copyFile(const char* from, const char* name) {
     static char buffer[65536];
-    const int in = open(from, O_RDONLY | O_CLOEXEC);
+    const int in = open(from, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (in < 0) return false;
-    const int out = createFile(folder, name);
-    if (out < 0) {
-        close(in);
+    struct stat st {};
+    const int out = fstat(in, &st) == 0 && S_ISREG(st.st_mode) ? orv::createPrivateFile(gFolder, name) : -1;
+    off_t copied = 0;
+    ssize_t n;
+    while (out >= 0 && copied < kMaxCopiedBytes && (n = read(in, buffer, sizeof buffer)) > 0) {
+        writeAll(out, buffer, static_cast<size_t>(n));
+        copied += n;
+    }
+    close(in);
+    if (out >= 0) close(out);
+    return out >= 0;
+}
+
+void writeFrame(int fd, void* frame) {
+    SafeText<kPathCapacity + 64> line;
+    const auto pc = reinterpret_cast<uintptr_t>(frame);
+#ifdef DLFO_EH_SEGMENT_TYPE  // glibc 2.35 and later: lock-free lookup
+    dl_find_object found {};
+    if (_dl_find_object(frame, &found) == 0 && found.dlfo_link_map) {
+        const link_map* map = found.dlfo_link_map;
+        line.add(map->l_name && map->l_name[0] ? map->l_name : reportState().programPath);
+        line.add("(+").hex(pc - map->l_addr).add(") ");
+    }
+#endif
+    line.add('[').hex(pc).add("]\n");
+    writeText(fd, line);
+}
+
+}  // namespace
+
+bool openReport(int signal, const siginfo_t& info) {
+    const time_t now = time(nullptr);
+    if (!makeReportFolder(now)) {
+        static const char kFailed[] = "Crash report: no folder could be created.\n";
+        writeAll(STDERR_FILENO, kFailed, sizeof kFailed - 1);
         return false;
     }
-    ssize_t n;
-    while ((n = read(in, buffer, sizeof buffer)) > 0) writeAll(out, buffer, static_cast<size_t>(n));
-    close(in);
-    close(out);
+    writeSummary(signal, info, now);
     return true;
 }
 
-// Copies every added file and lists it with its description in files.txt:
-// one line each, name TAB description TAB original path; "-" as the name of
-// a file that could not be copied.
-void writeFiles(const PathText& folder) {
+// Lists every added file with its description in files.txt, one line each:
+// name TAB description TAB original path; "-" as the name of a file that
+// could not be copied.
+void copyReportFiles() {
     const ReportState& s = reportState();
-    const int index = createFile(folder, "files.txt");
+    const int index = orv::createPrivateFile(gFolder, "files.txt");
     for (int i = 0; i < s.fileCount; ++i) {
         PathText name;
         reportName(i, name);
-        const bool copied = copyFile(s.files[i].path, folder, name.text);
-        SafeText<2 * kPathCapacity + kTextCapacity> line;
+        const bool copied = copyFile(s.files[i].path, name.text);
+        static SafeText<2 * kPathCapacity + kTextCapacity> line;
+        line.truncate(0);
         line.add(copied ? name.text : "-").add('\t').add(s.files[i].description).add('\t');
         line.add(s.files[i].path).add('\n');
         if (index >= 0) writeText(index, line);
@@ -166,31 +201,23 @@ void writeFiles(const PathText& folder) {
     if (index >= 0) close(index);
 }
 
-void writeBacktrace(const PathText& folder) {
+void writeBacktrace() {
     static void* frames[128];
-    const int fd = createFile(folder, "backtrace.txt");
+    const int fd = orv::createPrivateFile(gFolder, "backtrace.txt");
     if (fd < 0) return;
     const int n = backtrace(frames, 128);
-    backtrace_symbols_fd(frames, n, fd);
+    for (int i = 0; i < n; ++i) writeFrame(fd, frames[i]);
     close(fd);
 }
 
-}  // namespace
-
-void writeCrashReport(int signal, const siginfo_t* info) {
-    const ReportState& s = reportState();
-    const time_t now = time(nullptr);
-    PathText folder;
-    if (!makeReportFolder(s.reportRoot, now, folder) && !makeReportFolder(s.fallbackRoot, now, folder)) {
-        static const char kFailed[] = "Crash report: no folder could be created.\n";
-        writeAll(STDERR_FILENO, kFailed, sizeof kFailed - 1);
-        return;
+void finishReport(const char* abandoned) {
+    if (gSummary >= 0 && abandoned[0]) {
+        SafeText<256> line;
+        line.add("Incomplete: ").add(abandoned).add('\n');
+        writeText(gSummary, line);
     }
-    writeSummary(folder, signal, info, now);
-    writeFiles(folder);
-    writeBacktrace(folder);
     PathText message;
-    message.add("Crash report written to ").add(folder.text).add('\n');
+    message.add("Crash report written to ").add(gFolderPath.text).add('\n');
     writeText(STDERR_FILENO, message);
 }
 

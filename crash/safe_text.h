@@ -1,17 +1,22 @@
-// Fixed-size text building for the signal path: no allocation, truncates
-// silently when full.
+// Fixed-size text building for code that runs inside a signal handler: no
+// allocation, no locale, truncates silently when full.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
-namespace orvreport {
+namespace orv {
 
 template <size_t N>
 struct SafeText {
     char text[N] = {};
     size_t length = 0;
 
+    SafeText& add(std::string_view s) {
+        for (char c : s) add(c);
+        return *this;
+    }
     SafeText& add(const char* s) {
         while (s && *s && length + 1 < N) text[length++] = *s++;
         text[length] = '\0';
@@ -49,6 +54,7 @@ struct SafeText {
         if (n < length) length = n;
         text[length] = '\0';
     }
+    std::string_view view() const { return {text, length}; }
 };
 
 // Bounded copy that always terminates.
@@ -61,4 +67,4 @@ inline void copyText(char* to, size_t capacity, const char* from) {
     to[i] = '\0';
 }
 
-}  // namespace orvreport
+}  // namespace orv
