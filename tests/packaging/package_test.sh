@@ -62,7 +62,7 @@ done
 # The program starts from the unpacked tree and loads its crash-reporting
 # library from there; a fatal signal then leaves a report.
 ! ldd "$root/usr/bin/orvantis" "$root"/usr/lib/*/orvantis/*.so | grep 'not found' || fail "missing libraries"
-QT_QPA_PLATFORM=offscreen XDG_STATE_HOME=$tmp/state "$root/usr/bin/orvantis" "$files/package.dat" 2>"$tmp/err" &
+TMPDIR=$tmp QT_QPA_PLATFORM=offscreen XDG_STATE_HOME=$tmp/state "$root/usr/bin/orvantis" "$files/package.dat" 2>"$tmp/err" &
 pid=$!
 for _ in $(seq 100); do
   grep -q "$root/usr/lib/.*/orvantis/liborvcrashreport.so" "/proc/$pid/maps" 2>/dev/null && break
