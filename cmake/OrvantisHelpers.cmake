@@ -41,3 +41,14 @@ function(orv_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "${ARG_ENV}" LABELS "${ARG_LABELS}" TIMEOUT 120)
 endfunction()
+
+# The program's private libraries (the crash-reporting library): a folder of
+# its own, outside the system's library path, found through the programs'
+# run path. Relative to the prefix, so an installed tree can move; in the
+# multiarch folder where the platform has one, as Debian keeps
+# architecture-specific private libraries.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(ORV_PRIVATE_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/orvantis)
+else()
+  set(ORV_PRIVATE_LIBDIR lib/orvantis)
+endif()

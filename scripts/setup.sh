@@ -11,6 +11,7 @@ packages=(
   xvfb x11-apps imagemagick xdotool xauth
   nginx-light curl
   desktop-file-utils xdg-utils
+  librsvg2-bin file dpkg-dev lintian appstream shared-mime-info libglib2.0-bin
 )
 
 missing=()
