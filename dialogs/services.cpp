@@ -2,22 +2,23 @@
 
 namespace orv {
 
-std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const MessageRequest& r) {
+namespace {
+
+QMessageBox::StandardButton runMessageBox(QWidget* parent, const MessageRequest& r) {
     const bool ok = r.buttons == MessageButtons::Ok;
-    auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, r.caption, QString(),
-                                             ok ? QMessageBox::Ok : (QMessageBox::Yes | QMessageBox::No), parent);
+    QMessageBox box(QMessageBox::NoIcon, r.caption, QString(),
+                    ok ? QMessageBox::Ok : (QMessageBox::Yes | QMessageBox::No), parent);
     // Names and server answers are shown as they are, never as markup.
-    box->setTextFormat(Qt::PlainText);
-    box->setText(r.text);
-    box->setDefaultButton(ok ? QMessageBox::Ok : QMessageBox::Yes);
-    return box;
+    box.setTextFormat(Qt::PlainText);
+    box.setText(r.text);
+    box.setDefaultButton(ok ? QMessageBox::Ok : QMessageBox::Yes);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+}  // namespace
+
 UiServices realUiServices() {
-    return {[](QWidget* parent, const MessageRequest& r) {
-                return static_cast<QMessageBox::StandardButton>(makeMessageBox(parent, r)->exec());
-            },
-            [](LinkKind kind, const ByteString& link) {
+    return {runMessageBox, [](LinkKind kind, const ByteString& link) {
                 openLink(realLinkSystem(), kind, link);  // the result tells the user nothing more
             }};
 }

@@ -7,7 +7,6 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
-#include <memory>
 
 #include "links/open_link.h"
 #include "support/byte_string.h"
@@ -32,9 +31,6 @@ struct UiServices {
 // Message boxes without an icon whose text is plain text, and the links
 // opened through openLink on the real system.
 UiServices realUiServices();
-
-// The message box as the real service shows it (not yet shown).
-std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const MessageRequest& request);
 
 // A failure: caption "Error", a single OK.
 void showError(const UiServices& ui, QWidget* parent, const QString& text);
