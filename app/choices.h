@@ -1,11 +1,12 @@
-// The lists an editor dialog is set up with: for versions and features,
-// the ids in collection order, the inverse table (position by id) and the
-// texts shown in the dialog's lists (version labels, feature titles).
+// The lines an editor dialog offers for the records of one kind (versions
+// or features): their ids in collection order and the texts of the lines
+// (version labels, feature titles), with the rules that map a record's
+// references to lines and back.
 //
-// The dense inverse table `indexById` is filled only when the largest id is
-// small enough for the table to stay in proportion to the records (a file
-// may hold any id, up to 4294967295). Look positions up with positionOfId,
-// which works in every case.
+// A file may hold references that no record of their kind holds (damaged
+// or written by hand). Such an id is kept unchanged on OK unless the user
+// changes the very field that holds it: lists show nothing for it, and a
+// drop-down shows an empty line for it.
 #pragma once
 
 #include <cstdint>
@@ -17,34 +18,45 @@
 
 namespace orv {
 
-// (id, position) pairs sorted by id; among equal ids, by position.
+// (id, line) pairs sorted by id; among equal ids, by line.
 using IdPositions = std::vector<std::pair<uint32_t, uint32_t>>;
 
-struct VersionChoices {
-    IdList ids;          // position -> Version id
-    IdList indexById;    // Version id -> position; empty when ids are too large
-    ByteStringList labels;
-    IdPositions byId;    // backs positionOfId
+struct RecordChoices {
+    IdList ids;             // line -> id
+    ByteStringList labels;  // line -> text
+    IdPositions byId;       // backs positionOfId
 };
-
-struct FeatureChoices {
-    IdList ids;
-    IdList indexById;
-    ByteStringList titles;
-    IdPositions byId;
-};
+using VersionChoices = RecordChoices;
+using FeatureChoices = RecordChoices;
 
 VersionChoices versionChoices(const Package& p);
 FeatureChoices featureChoices(const Package& p);
 
-// Position of the record with this id, or UINT32_MAX for an id no record
-// has and for 0, which names no record. Where a damaged file repeats an id,
-// the last record with it wins, as in the inverse table.
-uint32_t positionOfId(const VersionChoices& c, uint32_t id);
-uint32_t positionOfId(const FeatureChoices& c, uint32_t id);
+inline constexpr uint32_t kNoLine = UINT32_MAX;
 
-// The largest id for which a dense inverse table is still built for `count`
-// records.
-uint64_t denseIndexLimit(uint32_t count);
+// The line of the record with this id, or kNoLine for 0 and for an id no
+// record holds. Where a damaged file repeats an id, the last record with
+// it wins.
+uint32_t positionOfId(const RecordChoices& c, uint32_t id);
+
+// A list field (free upgrades, a feature's versions, affected features):
+// the lines to show selected, ascending, each once.
+std::vector<uint32_t> linesOfIds(const RecordChoices& c, const IdList& ids);
+// The field on OK, from the selected lines (ascending): their ids in line
+// order, and, while the selection is still the one linesOfIds gave for
+// `before`, then the ids of `before` that no line stands for, in their
+// order.
+IdList idsOnOk(const RecordChoices& c, const IdList& before, const std::vector<uint32_t>& selectedLines);
+
+// A drop-down of one id (a bug's introduced, discovered and fixed
+// versions): line 0 stands for 0 ("None/Unknown"), line i + 1 for the
+// record on line i, and an id no record holds gets one more line after
+// them, shown empty. The line to select for `id`:
+uint32_t dropDownLine(const RecordChoices& c, uint32_t id);
+// True when `id` needs that extra line.
+bool needsKeptLine(const RecordChoices& c, uint32_t id);
+// The id on OK for the chosen line: the extra line (or any line past the
+// records) keeps `before`.
+uint32_t idOfDropDownLine(const RecordChoices& c, uint32_t before, uint32_t line);
 
 }  // namespace orv

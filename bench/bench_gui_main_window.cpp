@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "app/gui/main_window.h"
-#include "dialogs/message_box.h"
+#include "dialogs/services.h"
 #include "package/file.h"
 #include "package/format.h"
 #include "support/numbers.h"
@@ -60,15 +60,22 @@ ByteString& bigFile() {
     return name;
 }
 
-RecordEditors acceptingEditors() {
-    return {[](QWidget*, CommonInfo&) { return true; },
-            [](QWidget*, VersionRecord& v, const VersionChoices&) { v.version = "new"; return true; },
-            [](QWidget*, FeatureRecord& f, const VersionChoices&) { f.title = "new"; return true; },
-            [](QWidget*, BugRecord& b, const VersionChoices&, const FeatureChoices&) { b.title = "new"; return true; }};
+// Editors that accept at once and questions answered Yes.
+MainWindowServices acceptingServices() {
+    MainWindowServices s = realMainWindowServices();
+    s.ui.message = [](QWidget*, const MessageRequest&) { return QMessageBox::Yes; };
+    s.editors = {[](QWidget*, CommonInfo&) { return true; },
+                 [](QWidget*, VersionRecord& v, const VersionChoices&) { v.version = "new"; return true; },
+                 [](QWidget*, FeatureRecord& f, const VersionChoices&) { f.title = "new"; return true; },
+                 [](QWidget*, BugRecord& b, const VersionChoices&, const FeatureChoices&) {
+                     b.title = "new";
+                     return true;
+                 }};
+    return s;
 }
 
 std::unique_ptr<MainWindow> bigWindow() {
-    auto w = std::make_unique<MainWindow>(acceptingEditors());
+    auto w = std::make_unique<MainWindow>(acceptingServices());
     w->setFileName(bigFile());
     w->initialize();
     w->show();
@@ -140,7 +147,6 @@ BENCHMARK(BM_RemoveBug)->Unit(benchmark::kMillisecond)->Iterations(20);
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    orv::setMessageBoxHook([](const orv::MessageRequest&) { return QMessageBox::Yes; });
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -26,26 +26,19 @@ QComboBox* makeDropDown(QWidget* parent, const QString& name) {
     return box;
 }
 
-// "None/Unknown" first, then one item per version: item i + 1 is line i.
-void fillVersionBox(QComboBox* box, const VersionChoices& versions) {
+// "None/Unknown", one item per version, and an empty item standing for an
+// id no version holds, selected as `id` says.
+void showVersion(QComboBox* box, const VersionChoices& versions, uint32_t id) {
+    box->clear();
     box->addItem(QStringLiteral("None/Unknown"));
     for (const ByteString& label : versions.labels) box->addItem(toQString(label));
+    if (needsKeptLine(versions, id)) box->addItem(QString());
+    box->setCurrentIndex(static_cast<int>(dropDownLine(versions, id)));
 }
 
-// Id 0 shows "None/Unknown"; an id no version has shows nothing selected,
-// so that OK keeps it rather than turning it into another version.
-void selectVersion(QComboBox* box, const VersionChoices& versions, uint32_t id) {
-    if (id == 0) return box->setCurrentIndex(0);
-    uint32_t pos = positionOfId(versions, id);
-    box->setCurrentIndex(pos == UINT32_MAX ? -1 : static_cast<int>(pos) + 1);
-}
-
-uint32_t selectedVersion(const QComboBox* box, const VersionChoices& versions, uint32_t before) {
-    int index = box->currentIndex();
-    if (index < 0) return before;
-    if (index == 0) return 0;
-    uint32_t line = static_cast<uint32_t>(index - 1);
-    return line < versions.ids.count() ? versions.ids[line] : before;
+uint32_t versionOnOk(const QComboBox* box, const VersionChoices& versions, uint32_t before) {
+    const int index = box->currentIndex();
+    return index < 0 ? before : idOfDropDownLine(versions, before, static_cast<uint32_t>(index));
 }
 
 }  // namespace
@@ -122,16 +115,10 @@ void BugDialog::setUp(const BugRecord& record, const VersionChoices& versions, c
         }
     }
     type_->setCurrentIndex(type);
-    for (QComboBox* box : {introduced_, discovered_, fixed_}) {
-        box->clear();
-        fillVersionBox(box, versions);
-    }
-    selectVersion(introduced_, versions, record.introduced);
-    selectVersion(discovered_, versions, record.discovered);
-    selectVersion(fixed_, versions, record.fixed);
-    affected_->clear();
-    fillList(affected_, features.titles);
-    for (uint32_t id : record.affectedFeatures) selectLine(affected_, positionOfId(features, id));
+    showVersion(introduced_, versions, record.introduced);
+    showVersion(discovered_, versions, record.discovered);
+    showVersion(fixed_, versions, record.fixed);
+    showIdList(affected_, features, record.affectedFeatures);
 }
 
 BugRecord BugDialog::record() const {
@@ -140,10 +127,10 @@ BugRecord BugDialog::record() const {
     out.description = editorBytes(original_.description, description_);
     out.severity = parseU32(fromQString(severity_->currentText()));
     out.type = fromQString(type_->currentText());
-    out.introduced = selectedVersion(introduced_, versions_, original_.introduced);
-    out.discovered = selectedVersion(discovered_, versions_, original_.discovered);
-    out.fixed = selectedVersion(fixed_, versions_, original_.fixed);
-    out.affectedFeatures = selectedIds(affected_, features_.ids);
+    out.introduced = versionOnOk(introduced_, versions_, original_.introduced);
+    out.discovered = versionOnOk(discovered_, versions_, original_.discovered);
+    out.fixed = versionOnOk(fixed_, versions_, original_.fixed);
+    out.affectedFeatures = idListOnOk(affected_, features_, original_.affectedFeatures);
     return out;
 }
 

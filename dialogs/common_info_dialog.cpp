@@ -8,7 +8,6 @@
 
 #include "dialogs/dialog_fields.h"
 #include "dialogs/gui_text.h"
-#include "dialogs/link_actions.h"
 #include "links/gui/link_static.h"
 
 namespace orv {
@@ -46,7 +45,7 @@ constexpr uint32_t kLeftColumnFields = 6;
 
 }  // namespace
 
-CommonInfoDialog::CommonInfoDialog(QWidget* parent) : QDialog(parent) {
+CommonInfoDialog::CommonInfoDialog(UiServices ui, QWidget* parent) : QDialog(parent), ui_(std::move(ui)) {
     setObjectName(QStringLiteral("commonInfoDialog"));
     setWindowTitle(QStringLiteral("Common Information"));
     buildLayout();
@@ -124,14 +123,14 @@ void CommonInfoDialog::linkClicked(int itemId) {
     for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) {
         if (kFields[i].test == Test::None || kFields[i].linkId != itemId) continue;
         ByteString text = fieldBytesAt(i);
-        if (kFields[i].test == Test::Mail) openMailField(text);
-        else openWebField(text);
+        if (kFields[i].test == Test::Mail) openMailField(ui_, text);
+        else openWebField(ui_, text);
         return;
     }
 }
 
-bool editCommonInfo(QWidget* parent, CommonInfo& info) {
-    CommonInfoDialog dialog(parent);
+bool editCommonInfo(const UiServices& ui, QWidget* parent, CommonInfo& info) {
+    CommonInfoDialog dialog(ui, parent);
     dialog.setInfo(info);
     if (dialog.exec() != QDialog::Accepted) return false;
     info = dialog.info();

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <array>
 
+#include "dialogs/services.h"
 #include "package/model.h"
 
 class QLineEdit;
@@ -16,7 +17,7 @@ namespace orv {
 class CommonInfoDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CommonInfoDialog(QWidget* parent = nullptr);
+    explicit CommonInfoDialog(UiServices ui, QWidget* parent = nullptr);
 
     // Shows `info` in the fields; call before exec().
     void setInfo(const CommonInfo& info);
@@ -31,6 +32,7 @@ private:
     // Field i as it would be stored now.
     ByteString fieldBytesAt(uint32_t i) const;
 
+    UiServices ui_;
     CommonInfo original_;
     // One editor per field in field order: either a line or a text edit.
     std::array<QLineEdit*, CommonInfo::kFieldCount> lines_{};
@@ -39,6 +41,6 @@ private:
 
 // Runs the dialog modally on a copy of `info`; on OK stores the edit and
 // returns true, on Cancel leaves `info` as it was and returns false.
-bool editCommonInfo(QWidget* parent, CommonInfo& info);
+bool editCommonInfo(const UiServices& ui, QWidget* parent, CommonInfo& info);
 
 }  // namespace orv

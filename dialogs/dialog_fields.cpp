@@ -97,22 +97,18 @@ ByteString editorBytes(const ByteString& original, const QPlainTextEdit* edit) {
     return fromQString(now);
 }
 
-void fillList(QListWidget* list, const ByteStringList& labels) {
-    for (const ByteString& label : labels) list->addItem(toQString(label));
+void showIdList(QListWidget* list, const RecordChoices& choices, const IdList& ids) {
+    list->clear();
+    for (const ByteString& label : choices.labels) list->addItem(toQString(label));
+    for (uint32_t line : linesOfIds(choices, ids)) list->item(static_cast<int>(line))->setSelected(true);
 }
 
-void selectLine(QListWidget* list, uint32_t position) {
-    if (position < static_cast<uint32_t>(list->count())) list->item(static_cast<int>(position))->setSelected(true);
-}
-
-IdList selectedIds(const QListWidget* list, const IdList& ids) {
-    IdList out;
+IdList idListOnOk(const QListWidget* list, const RecordChoices& choices, const IdList& before) {
+    std::vector<uint32_t> selected;
     for (int row = 0; row < list->count(); ++row) {
-        if (list->item(row)->isSelected() && static_cast<uint32_t>(row) < ids.count()) {
-            out.append(ids[static_cast<uint32_t>(row)]);
-        }
+        if (list->item(row)->isSelected()) selected.push_back(static_cast<uint32_t>(row));
     }
-    return out;
+    return idsOnOk(choices, before, selected);
 }
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "app/choices.h"
 #include "package/model.h"
 #include "support/byte_string.h"
 
@@ -44,11 +45,11 @@ void setEditorText(QPlainTextEdit* edit, const ByteString& bytes);
 ByteString lineBytes(const ByteString& original, const QLineEdit* edit);
 ByteString editorBytes(const ByteString& original, const QPlainTextEdit* edit);
 
-// Fills a list with one line per label.
-void fillList(QListWidget* list, const ByteStringList& labels);
-// Selects the line at each position; positions past the end are ignored.
-void selectLine(QListWidget* list, uint32_t position);
-// The ids of the selected lines in line order (`ids` maps line to id).
-IdList selectedIds(const QListWidget* list, const IdList& ids);
+// Fills a list with one line per record of `choices` and selects the
+// lines of `ids`; ids no record holds show nothing.
+void showIdList(QListWidget* list, const RecordChoices& choices, const IdList& ids);
+// The list's field on OK: the selected lines' ids, and `before`'s ids that
+// no record holds while the user left the selection as it was.
+IdList idListOnOk(const QListWidget* list, const RecordChoices& choices, const IdList& before);
 
 }  // namespace orv

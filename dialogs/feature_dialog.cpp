@@ -8,7 +8,6 @@
 
 #include "dialogs/dialog_fields.h"
 #include "dialogs/gui_text.h"
-#include "dialogs/link_actions.h"
 #include "links/gui/link_static.h"
 
 namespace orv {
@@ -18,7 +17,7 @@ constexpr int kScreenshotTest = 1041;
 constexpr int kThumbnailTest = 1042;
 }  // namespace
 
-FeatureDialog::FeatureDialog(QWidget* parent) : QDialog(parent) {
+FeatureDialog::FeatureDialog(UiServices ui, QWidget* parent) : QDialog(parent), ui_(std::move(ui)) {
     setObjectName(QStringLiteral("featureDialog"));
     setWindowTitle(QStringLiteral("Feature Information"));
     buildLayout();
@@ -74,9 +73,7 @@ void FeatureDialog::setUp(const FeatureRecord& record, const VersionChoices& ver
     setEditorText(description_, record.description);
     setLineText(screenshot_, record.screenshot);
     setLineText(thumbnail_, record.thumbnail);
-    versionList_->clear();
-    fillList(versionList_, versions.labels);
-    for (uint32_t id : record.versions) selectLine(versionList_, positionOfId(versions, id));
+    showIdList(versionList_, versions, record.versions);
 }
 
 FeatureRecord FeatureDialog::record() const {
@@ -85,17 +82,17 @@ FeatureRecord FeatureDialog::record() const {
     out.description = editorBytes(original_.description, description_);
     out.screenshot = lineBytes(original_.screenshot, screenshot_);
     out.thumbnail = lineBytes(original_.thumbnail, thumbnail_);
-    out.versions = selectedIds(versionList_, versions_.ids);
+    out.versions = idListOnOk(versionList_, versions_, original_.versions);
     return out;
 }
 
 void FeatureDialog::linkClicked(int itemId) {
-    if (itemId == kScreenshotTest) openWebField(lineBytes(original_.screenshot, screenshot_));
-    else if (itemId == kThumbnailTest) openWebField(lineBytes(original_.thumbnail, thumbnail_));
+    if (itemId == kScreenshotTest) openWebField(ui_, lineBytes(original_.screenshot, screenshot_));
+    else if (itemId == kThumbnailTest) openWebField(ui_, lineBytes(original_.thumbnail, thumbnail_));
 }
 
-bool editFeature(QWidget* parent, FeatureRecord& record, const VersionChoices& versions) {
-    FeatureDialog dialog(parent);
+bool editFeature(const UiServices& ui, QWidget* parent, FeatureRecord& record, const VersionChoices& versions) {
+    FeatureDialog dialog(ui, parent);
     dialog.setUp(record, versions);
     if (dialog.exec() != QDialog::Accepted) return false;
     record = dialog.record();

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include "app/choices.h"
+#include "dialogs/services.h"
 #include "package/model.h"
 
 class QLineEdit;
@@ -16,7 +17,7 @@ namespace orv {
 class FeatureDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FeatureDialog(QWidget* parent = nullptr);
+    explicit FeatureDialog(UiServices ui, QWidget* parent = nullptr);
 
     // Fills the controls; the versions list shows one line per version.
     void setUp(const FeatureRecord& record, const VersionChoices& versions);
@@ -28,6 +29,7 @@ private slots:
 private:
     void buildLayout();
 
+    UiServices ui_;
     FeatureRecord original_;
     VersionChoices versions_;
     QLineEdit* title_ = nullptr;
@@ -39,6 +41,6 @@ private:
 
 // Runs the dialog modally on a copy of `record`; true on OK with the record
 // updated, false on Cancel with the record untouched.
-bool editFeature(QWidget* parent, FeatureRecord& record, const VersionChoices& versions);
+bool editFeature(const UiServices& ui, QWidget* parent, FeatureRecord& record, const VersionChoices& versions);
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QTextDocument>
 
 namespace orv {
 
@@ -19,6 +20,10 @@ ByteString fromQString(const QString& text) {
 ByteString fieldBytes(const ByteString& original, const QString& shown) {
     if (shown == toQString(original)) return original;
     return fromQString(shown);
+}
+
+QString plainToolTip(const QString& text) {
+    return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap);
 }
 
 }  // namespace orv

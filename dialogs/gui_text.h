@@ -16,4 +16,8 @@ ByteString fromQString(const QString& text);
 // of another field; otherwise the new text encoded.
 ByteString fieldBytes(const ByteString& original, const QString& shown);
 
+// A tooltip that shows `text` literally: Qt reads any tooltip that looks
+// like markup as markup, so the text goes in escaped.
+QString plainToolTip(const QString& text);
+
 }  // namespace orv

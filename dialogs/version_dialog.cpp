@@ -12,8 +12,6 @@
 #include "dialogs/days_edit.h"
 #include "dialogs/dialog_fields.h"
 #include "dialogs/gui_text.h"
-#include "dialogs/link_actions.h"
-#include "dialogs/message_box.h"
 #include "dialogs/release_date.h"
 #include "links/gui/link_static.h"
 #include "support/numbers.h"
@@ -26,7 +24,7 @@ constexpr int kScreenshotTest = 1041;
 constexpr int kThumbnailTest = 1042;
 }  // namespace
 
-VersionDialog::VersionDialog(QWidget* parent) : QDialog(parent) {
+VersionDialog::VersionDialog(UiServices ui, QWidget* parent) : QDialog(parent), ui_(std::move(ui)) {
     setObjectName(QStringLiteral("versionDialog"));
     setWindowTitle(QStringLiteral("Version Information"));
     buildLayout();
@@ -124,9 +122,7 @@ void VersionDialog::setUp(const VersionRecord& record, const VersionChoices& ver
     setLineText(fileSize_, record.fileSize);
     setLineText(screenshot_, record.screenshot);
     setLineText(thumbnail_, record.thumbnail);
-    freeUpgrades_->clear();
-    fillList(freeUpgrades_, versions.labels);
-    for (uint32_t id : record.freeUpgrades) selectLine(freeUpgrades_, positionOfId(versions, id));
+    showIdList(freeUpgrades_, versions, record.freeUpgrades);
     released_->setSelectedDate(releaseDateShown(record.releaseDate));
     days_->setNumber(record.freeUpgradeDays);
 }
@@ -138,16 +134,16 @@ VersionRecord VersionDialog::record() const {
     out.fileSize = lineBytes(original_.fileSize, fileSize_);
     out.screenshot = lineBytes(original_.screenshot, screenshot_);
     out.thumbnail = lineBytes(original_.thumbnail, thumbnail_);
-    out.freeUpgrades = selectedIds(freeUpgrades_, versions_.ids);
+    out.freeUpgrades = idListOnOk(freeUpgrades_, versions_, original_.freeUpgrades);
     out.releaseDate = releaseDateStored(released_->selectedDate());
     out.freeUpgradeDays = parseU32(fromQString(days_->text()));
     return out;
 }
 
 void VersionDialog::linkClicked(int itemId) {
-    if (itemId == kLocationTest) openWebField(lineBytes(original_.location, location_));
-    else if (itemId == kScreenshotTest) openWebField(lineBytes(original_.screenshot, screenshot_));
-    else if (itemId == kThumbnailTest) openWebField(lineBytes(original_.thumbnail, thumbnail_));
+    if (itemId == kLocationTest) openWebField(ui_, lineBytes(original_.location, location_));
+    else if (itemId == kScreenshotTest) openWebField(ui_, lineBytes(original_.screenshot, screenshot_));
+    else if (itemId == kThumbnailTest) openWebField(ui_, lineBytes(original_.thumbnail, thumbnail_));
 }
 
 void VersionDialog::determineFileSize() {
@@ -156,11 +152,11 @@ void VersionDialog::determineFileSize() {
     DownloadSizeResult result = determineDownloadSize(lineBytes(original_.location, location_));
     QApplication::restoreOverrideCursor();
     if (result.ok) fileSize_->setText(toQString(result.size));
-    else showError(this, toQString(result.message));
+    else showError(ui_, this, toQString(result.message));
 }
 
-bool editVersion(QWidget* parent, VersionRecord& record, const VersionChoices& versions) {
-    VersionDialog dialog(parent);
+bool editVersion(const UiServices& ui, QWidget* parent, VersionRecord& record, const VersionChoices& versions) {
+    VersionDialog dialog(ui, parent);
     dialog.setUp(record, versions);
     if (dialog.exec() != QDialog::Accepted) return false;
     record = dialog.record();

@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include "app/choices.h"
+#include "dialogs/services.h"
 #include "package/model.h"
 
 class QCalendarWidget;
@@ -19,7 +20,7 @@ class DaysEdit;
 class VersionDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit VersionDialog(QWidget* parent = nullptr);
+    explicit VersionDialog(UiServices ui, QWidget* parent = nullptr);
 
     // Fills the controls from `record`; the free-upgrade list shows one line
     // per entry of `versions`. Call before exec().
@@ -34,6 +35,7 @@ private slots:
 private:
     void buildLayout();
 
+    UiServices ui_;
     VersionRecord original_;
     VersionChoices versions_;
     QLineEdit* version_ = nullptr;
@@ -49,6 +51,6 @@ private:
 
 // Runs the dialog modally on a copy of `record`; true on OK with the record
 // updated, false on Cancel with the record untouched.
-bool editVersion(QWidget* parent, VersionRecord& record, const VersionChoices& versions);
+bool editVersion(const UiServices& ui, QWidget* parent, VersionRecord& record, const VersionChoices& versions);
 
 }  // namespace orv

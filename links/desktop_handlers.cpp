@@ -80,19 +80,23 @@ bool validId(const ByteString& id) {
     return !id.empty() && id.find('/') == ByteString::npos && id.find(ByteString("..")) == ByteString::npos;
 }
 
-bool commandOf(const XdgSearchPaths& paths, const ByteString& id, const FileReader& readFile,
-               ByteStringList& command) {
-    if (!validId(id)) return false;
+enum class Handler { Absent, Unusable, Usable };
+
+Handler commandOf(const XdgSearchPaths& paths, const ByteString& id, const FileReader& readFile,
+                  ByteStringList& command) {
+    if (!validId(id)) return Handler::Absent;
     for (const ByteString& dir : paths.applicationDirs) {
         for (const ByteString& name : desktopFileNames(id)) {
             ByteString text;
             if (!readFile(dir + "/" + name, text)) continue;
-            ByteString exec;
             // The first file found for an id is the one that counts.
-            return desktopEntryExec(text, exec) && splitExecLine(exec, command);
+            ByteString exec;
+            bool hidden = false;
+            if (!desktopEntryExec(text, exec, &hidden)) return hidden ? Handler::Absent : Handler::Unusable;
+            return splitExecLine(exec, command) ? Handler::Usable : Handler::Unusable;
         }
     }
-    return false;
+    return Handler::Absent;
 }
 
 }  // namespace
@@ -135,7 +139,7 @@ ByteStringList associatedApplications(const ByteString& listText, const ByteStri
     return ids;
 }
 
-bool desktopEntryExec(const ByteString& entryText, ByteString& exec) {
+bool desktopEntryExec(const ByteString& entryText, ByteString& exec, bool* hiddenOut) {
     bool found = false;
     bool hidden = false;
     forEachEntry(entryText, "Desktop Entry", [&](const ByteString& key, const ByteString& value) {
@@ -146,6 +150,7 @@ bool desktopEntryExec(const ByteString& entryText, ByteString& exec) {
             hidden = true;
         }
     });
+    if (hiddenOut) *hiddenOut = hidden;
     return found && !hidden;
 }
 
@@ -155,24 +160,29 @@ bool findHandlerCommand(const XdgSearchPaths& paths, const ByteString& mimeType,
     std::vector<ByteString> texts(paths.mimeappsLists.size());
     std::vector<bool> present(texts.size());
     for (size_t i = 0; i < texts.size(); ++i) present[i] = readFile(paths.mimeappsLists[i], texts[i]);
-    // The first installed default wins, from the most important file on.
+    // The first installed default wins, from the most important file on,
+    // then the added associations, less those a more important file removed.
+    ByteStringList candidates;
+    ByteStringList removed;
     for (size_t i = 0; i < texts.size(); ++i) {
         if (!present[i]) continue;
         for (const ByteString& id : associatedApplications(texts[i], "Default Applications", mimeType)) {
-            if (commandOf(paths, id, readFile, command)) return true;
+            candidates.push_back(id);
         }
     }
-    // Then the added associations, less those a more important file removed.
-    ByteStringList removed;
     for (size_t i = 0; i < texts.size(); ++i) {
         if (!present[i]) continue;
         for (const ByteString& id : associatedApplications(texts[i], "Removed Associations", mimeType)) {
             removed.push_back(id);
         }
         for (const ByteString& id : associatedApplications(texts[i], "Added Associations", mimeType)) {
-            if (std::find(removed.begin(), removed.end(), id) != removed.end()) continue;
-            if (commandOf(paths, id, readFile, command)) return true;
+            if (std::find(removed.begin(), removed.end(), id) == removed.end()) candidates.push_back(id);
         }
+    }
+    for (const ByteString& id : candidates) {
+        const Handler h = commandOf(paths, id, readFile, command);
+        if (h == Handler::Usable) return true;
+        if (h == Handler::Unusable) break;
     }
     command.clear();
     return false;

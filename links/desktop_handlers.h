@@ -29,12 +29,15 @@ ByteStringList associatedApplications(const ByteString& listText, const ByteStri
                                       const ByteString& mimeType);
 
 // The Exec value (unescaped) of a desktop entry text's [Desktop Entry]
-// group. False when there is none or the entry is hidden.
-bool desktopEntryExec(const ByteString& entryText, ByteString& exec);
+// group. False when there is none or the entry is hidden (deleted), which
+// `hidden` tells apart when given.
+bool desktopEntryExec(const ByteString& entryText, ByteString& exec, bool* hidden = nullptr);
 
 // The Exec words of the default handler of `mimeType`, or false when none
-// is installed. Reads the files through `readFile` (the whole file, false
-// when it cannot be read).
+// is installed or the first one installed is unusable (no Exec line, or
+// one that splitExecLine refuses): xdg-open then decides. Hidden entries
+// count as not installed. Reads the files through `readFile` (the whole
+// file, false when it cannot be read).
 using FileReader = std::function<bool(const ByteString& path, ByteString& content)>;
 bool findHandlerCommand(const XdgSearchPaths& paths, const ByteString& mimeType, const FileReader& readFile,
                         ByteStringList& command);

@@ -35,12 +35,11 @@ bool splitExecLine(const ByteString& exec, ByteStringList& out) {
         if (quoted) {
             if (c == '"') {
                 quoted = false;
-            } else if (c == '\\') {
-                if (++i >= exec.length()) break;
-                word += exec[i];
-            } else {
-                word += c;
+                continue;
             }
+            if (c == '\\' && ++i >= exec.length()) break;
+            if (exec[i] == '%') break;  // refused below, escaped or not
+            word += exec[i];
         } else if (c == ' ' || c == '\t') {
             if (inWord) out.push_back(word);
             word.clear();

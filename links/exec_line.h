@@ -13,7 +13,9 @@ ByteString unescapeDesktopValue(const ByteString& value);
 // Splits an (unescaped) Exec value into words at blanks and tabs. A double
 // quoted part keeps its blanks, and inside it a backslash makes the next
 // character literal. False (and `out` empty) for an unterminated quote, a
-// trailing backslash inside quotes or a line without any word.
+// trailing backslash inside quotes, a line without any word, and a "%"
+// inside quotes: a field code there has no defined expansion and would put
+// the link inside another program's command line (sh -c "browser %u").
 bool splitExecLine(const ByteString& exec, ByteStringList& out);
 
 // Builds the argv to start: the program (words[0], unchanged) followed by

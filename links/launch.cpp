@@ -1,15 +1,17 @@
 #include "links/launch.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
-#include <sys/syscall.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
-#include <vector>
 
 extern char** environ;
 
@@ -17,15 +19,9 @@ namespace orv {
 
 namespace {
 
-constexpr int kFallbackFdLimit = 4096;  // where close_range is missing
+constexpr size_t kReaperStack = 64 * 1024;
 
-Launcher& launcherSlot() {
-    static Launcher launcher;
-    return launcher;
-}
-
-// One ready-to-exec program: everything the child needs, built before the
-// fork so the child only makes async-signal-safe calls.
+// One ready-to-exec program.
 struct Prepared {
     std::string path;
     std::vector<std::string> args;
@@ -46,30 +42,55 @@ bool prepare(const ByteStringList& candidate, Prepared& out) {
     return true;
 }
 
-void closeFrom(int first, int except) {
-    // close_range keeps the child's work down to one call where it exists.
-    if (except > first && ::syscall(SYS_close_range, first, except - 1, 0) != 0) {
-        for (int fd = first; fd < except; ++fd) ::close(fd);
+void* reap(void* child) {
+    const auto pid = static_cast<pid_t>(reinterpret_cast<intptr_t>(child));
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
-    if (::syscall(SYS_close_range, except + 1, ~0u, 0) != 0) {
-        for (int fd = except + 1; fd < kFallbackFdLimit; ++fd) ::close(fd);
-    }
+    return nullptr;
 }
 
-[[noreturn]] void runGrandchild(const std::vector<Prepared>& programs, int reportFd) {
-    sigset_t none;
-    ::sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    ::signal(SIGPIPE, SIG_DFL);
-    const int devNull = ::open("/dev/null", O_RDONLY);
-    if (devNull >= 0 && devNull != STDIN_FILENO) {
-        ::dup2(devNull, STDIN_FILENO);
+// Waits for the child on a small detached thread that takes no signals.
+void reapWhenDone(pid_t pid) {
+    pthread_attr_t attr;
+    if (::pthread_attr_init(&attr) != 0) return;
+    ::pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+    ::pthread_attr_setstacksize(&attr, kReaperStack);
+    sigset_t all;
+    sigset_t old;
+    ::sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &old);
+    pthread_t thread;
+    ::pthread_create(&thread, &attr, reap, reinterpret_cast<void*>(static_cast<intptr_t>(pid)));
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    ::pthread_attr_destroy(&attr);
+}
+
+// posix_spawn reports a failed exec as its result, so a program that cannot
+// run lets the next candidate try.
+bool spawn(Prepared& p) {
+    posix_spawn_file_actions_t files;
+    posix_spawnattr_t attr;
+    if (::posix_spawn_file_actions_init(&files) != 0) return false;
+    if (::posix_spawnattr_init(&attr) != 0) {
+        ::posix_spawn_file_actions_destroy(&files);
+        return false;
     }
-    closeFrom(3, reportFd);
-    for (const Prepared& p : programs) ::execve(p.path.c_str(), p.argv.data(), environ);
-    const char failed = 1;
-    (void)!::write(reportFd, &failed, 1);
-    ::_exit(127);
+    sigset_t none;
+    sigset_t all;
+    ::sigemptyset(&none);
+    ::sigfillset(&all);
+    const bool ready = ::posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
+                       ::posix_spawn_file_actions_addclosefrom_np(&files, STDERR_FILENO + 1) == 0 &&
+                       ::posix_spawnattr_setsigmask(&attr, &none) == 0 &&
+                       ::posix_spawnattr_setsigdefault(&attr, &all) == 0 &&
+                       ::posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK |
+                                                             POSIX_SPAWN_SETSIGDEF) == 0;
+    pid_t pid = -1;
+    const bool started = ready && ::posix_spawn(&pid, p.path.c_str(), &files, &attr, p.argv.data(), environ) == 0;
+    ::posix_spawnattr_destroy(&attr);
+    ::posix_spawn_file_actions_destroy(&files);
+    if (started) reapWhenDone(pid);
+    return started;
 }
 
 }  // namespace
@@ -91,49 +112,11 @@ ByteString resolveProgram(const ByteString& program) {
 }
 
 bool launchDetached(const std::vector<ByteStringList>& candidates) {
-    std::vector<Prepared> programs(candidates.size());
-    size_t ready = 0;
     for (const ByteStringList& c : candidates) {
-        if (prepare(c, programs[ready])) ++ready;
+        Prepared p;
+        if (prepare(c, p) && spawn(p)) return true;
     }
-    programs.resize(ready);
-    if (programs.empty()) return false;
-    // The grandchild reports a failed exec through this pipe; a successful
-    // exec closes it.
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0) return false;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(report[0]);
-        ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild == 0) runGrandchild(programs, report[1]);
-        ::_exit(grandchild < 0 ? 1 : 0);
-    }
-    ::close(report[1]);
-    int status = 0;
-    bool started = child > 0;
-    if (started) {
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
-        started = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    }
-    char failed = 0;
-    ssize_t n = 0;
-    if (started) {
-        do {
-            n = ::read(report[0], &failed, 1);
-        } while (n < 0 && errno == EINTR);
-    }
-    ::close(report[0]);
-    return started && n == 0;
-}
-
-void setLauncher(Launcher launcher) { launcherSlot() = std::move(launcher); }
-
-bool launch(const std::vector<ByteStringList>& candidates) {
-    if (launcherSlot()) return launcherSlot()(candidates);
-    return launchDetached(candidates);
+    return false;
 }
 
 }  // namespace orv

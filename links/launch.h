@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "support/byte_string.h"
 
@@ -13,17 +14,15 @@ namespace orv {
 ByteString resolveProgram(const ByteString& program);
 
 // Starts the first of the candidate argvs whose program can be executed,
-// argv[0] being the program. The child runs in its own session with its
-// standard input on /dev/null, inherits no other open files of ours than
-// standard output and error, and is reaped at once (it is the grandchild
-// of this process), so it never lingers as a zombie. True when one of the
-// candidates was executed.
+// argv[0] being the program; an argument ends at its first 0 byte. The
+// child is started with posix_spawn in a session of its own, with its
+// standard input on /dev/null, no other open files of ours than standard
+// output and error, default signal handling and an empty signal mask. A
+// thread of ours waits for it to end, so it never lingers as a zombie.
+// True when one of the candidates was executed.
 bool launchDetached(const std::vector<ByteStringList>& candidates);
 
-// The launcher that the link openers use; tests may put their own in place
-// (an empty function restores the real one).
+// What the link openers start programs with: launchDetached, or a stand-in.
 using Launcher = std::function<bool(const std::vector<ByteStringList>& candidates)>;
-void setLauncher(Launcher launcher);
-bool launch(const std::vector<ByteStringList>& candidates);
 
 }  // namespace orv

@@ -30,10 +30,13 @@ ByteString normalisedName(const ByteString& raw) {
     return out;
 }
 
-bool isAttachment(const ByteString& param) {
+bool isAllowedMailParameter(const ByteString& param) {
     const uint32_t eq = param.find('=');
     const ByteString name = normalisedName(eq == ByteString::npos ? param : param.Left(eq));
-    return name == "attach" || name == "attachment";
+    for (const char* allowed : {"to", "cc", "bcc", "subject", "body", "in-reply-to"}) {
+        if (name == allowed) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -49,16 +52,21 @@ bool isMailLink(const ByteString& link) {
     return link.length() >= 7 && link.compareNoCase(7, 0, scheme, 0) == 0;
 }
 
-ByteString withoutAttachments(const ByteString& mailLink) {
+bool looksLikeOption(const ByteString& link) {
+    for (uint32_t i = 0; i < link.length(); ++i) {
+        const auto c = static_cast<unsigned char>(link[i]);
+        if (c > 0x20 && c != 0x7f) return c == '-';
+    }
+    return false;
+}
+
+ByteString withAllowedMailParameters(const ByteString& mailLink) {
     const uint32_t q = mailLink.find('?');
     if (q == ByteString::npos) return mailLink;
     ByteStringList kept;
-    bool dropped = false;
     for (const ByteString& param : split(mailLink.Mid(q + 1), '&')) {
-        if (isAttachment(param)) dropped = true;
-        else kept.push_back(param);
+        if (isAllowedMailParameter(param)) kept.push_back(param);
     }
-    if (!dropped) return mailLink;
     ByteString out = mailLink.Left(q);
     if (!kept.empty()) out += "?" + join(kept, "&");
     return out;
@@ -66,7 +74,7 @@ ByteString withoutAttachments(const ByteString& mailLink) {
 
 bool webArguments(const ByteStringList& command, ByteString link, ByteStringList& argv) {
     argv.clear();
-    if (command.empty() || (!link.empty() && link[0] == '-')) return false;
+    if (command.empty() || looksLikeOption(link)) return false;
     link.replaceAll("\\", "/");
     argv = expandExecArguments(command, link);
     return true;
@@ -75,7 +83,7 @@ bool webArguments(const ByteStringList& command, ByteString link, ByteStringList
 bool mailArguments(const ByteStringList& command, const ByteString& link, ByteStringList& argv) {
     argv.clear();
     if (command.empty() || (!link.empty() && !isMailLink(link))) return false;
-    argv = expandExecArguments(command, withoutAttachments(link));
+    argv = expandExecArguments(command, withAllowedMailParameters(link));
     return true;
 }
 

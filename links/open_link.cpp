@@ -2,50 +2,46 @@
 
 #include <cstdlib>
 
-#include "links/desktop_handlers.h"
-#include "links/launch.h"
 #include "links/link_arguments.h"
 
 namespace orv {
 
 namespace {
 
-using ArgumentBuilder = bool (*)(const ByteStringList& command, ByteString link, ByteStringList& argv);
-
-bool webBuilder(const ByteStringList& command, ByteString link, ByteStringList& argv) {
-    return webArguments(command, std::move(link), argv);
-}
-
-bool mailBuilder(const ByteStringList& command, ByteString link, ByteStringList& argv) {
-    return mailArguments(command, link, argv);
-}
-
-// The desktop's handler first, xdg-open after it.
-std::vector<ByteStringList> candidates(const ByteString& handlerType, const ByteString& link,
-                                       ArgumentBuilder build) {
-    std::vector<ByteStringList> out;
-    const XdgSearchPaths paths = xdgSearchPaths([](const char* name) { return std::getenv(name); });
-    ByteStringList command;
-    ByteStringList argv;
-    if (findHandlerCommand(paths, handlerType, readSmallFile, command) && build(command, link, argv)) {
-        out.push_back(argv);
-    }
-    if (build(fallbackCommand(), link, argv)) out.push_back(argv);
-    return out;
+bool buildArguments(LinkKind kind, const ByteStringList& command, const ByteString& link, ByteStringList& argv) {
+    return kind == LinkKind::Web ? webArguments(command, link, argv) : mailArguments(command, link, argv);
 }
 
 }  // namespace
 
+LinkSystem realLinkSystem() {
+    return {[](const char* name) -> const char* { return std::getenv(name); }, readSmallFile, launchDetached};
+}
+
+LinkOpened openLink(const LinkSystem& system, LinkKind kind, const ByteString& link) {
+    ByteStringList argv;
+    if (!buildArguments(kind, fallbackCommand(), link, argv)) return LinkOpened::Refused;
+    // The desktop's handler first, xdg-open after it.
+    std::vector<ByteStringList> candidates;
+    const ByteString type = kind == LinkKind::Web ? webHandlerType(link) : ByteString(kMailHandlerType);
+    ByteStringList command;
+    ByteStringList handlerArgv;
+    if (findHandlerCommand(xdgSearchPaths(system.env), type, system.readFile, command) &&
+        buildArguments(kind, command, link, handlerArgv)) {
+        candidates.push_back(handlerArgv);
+    }
+    candidates.push_back(argv);
+    return system.launch(candidates) ? LinkOpened::Started : LinkOpened::NotStarted;
+}
+
+LinkKind linkKindOf(const ByteString& link) { return isMailLink(link) ? LinkKind::Mail : LinkKind::Web; }
+
 int OpenWebLink(ByteString link) {
-    if (!link.empty() && link[0] == '-') return 0;
-    launch(candidates(webHandlerType(link), link, webBuilder));
-    return 1;
+    return openLink(realLinkSystem(), LinkKind::Web, link) == LinkOpened::Refused ? 0 : 1;
 }
 
 int OpenMailLink(ByteString link) {
-    if (!link.empty() && !isMailLink(link)) return 0;
-    launch(candidates(kMailHandlerType, link, mailBuilder));
-    return 1;
+    return openLink(realLinkSystem(), LinkKind::Mail, link) == LinkOpened::Refused ? 0 : 1;
 }
 
 }  // namespace orv

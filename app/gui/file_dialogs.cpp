@@ -8,14 +8,7 @@
 
 namespace orv {
 
-namespace {
-
-FileDialogHook& hookSlot() {
-    static FileDialogHook hook;
-    return hook;
-}
-
-QString runDialog(QWidget* owner, const FileDialogRequest& r, const QString& defaultSuffix) {
+QString runFileDialog(QWidget* owner, const FileDialogRequest& r) {
     QFileDialog dialog(owner, r.title, r.initialDirectory);
     dialog.setObjectName(r.kind == FileDialogKind::Open ? QStringLiteral("openFileDialog")
                                                         : QStringLiteral("saveFileDialog"));
@@ -31,7 +24,7 @@ QString runDialog(QWidget* owner, const FileDialogRequest& r, const QString& def
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
         // Lets the overwrite question see the name that will be written.
-        dialog.setDefaultSuffix(defaultSuffix);
+        dialog.setDefaultSuffix(r.defaultSuffix);
     }
     if (!r.initialFileName.isEmpty()) dialog.selectFile(r.initialFileName);
     if (dialog.exec() != QDialog::Accepted) return {};
@@ -39,18 +32,19 @@ QString runDialog(QWidget* owner, const FileDialogRequest& r, const QString& def
     return files.isEmpty() ? QString() : files.first();
 }
 
-}  // namespace
-
-void setFileDialogHook(FileDialogHook hook) { hookSlot() = std::move(hook); }
-
 void FileDialog::setFilters(const FileFilterList& filters, uint32_t filterIndex) {
     filters_ = filters;
     filterIndex_ = clampFilterIndex(filterIndex, filters_);
 }
 
 FileDialogRequest FileDialog::request() const {
-    FileDialogRequest r{kind_, toQString(title_), {}, static_cast<int>(filterIndex_),
-                        toQString(initialDirectory_), toQString(initialFileName_)};
+    FileDialogRequest r{kind_,
+                        toQString(title_),
+                        {},
+                        static_cast<int>(filterIndex_),
+                        toQString(initialDirectory_),
+                        toQString(initialFileName_),
+                        toQString(defaultExtension(configuredPattern()))};
     for (const FileFilter& f : filters_) r.nameFilters << toQString(dialogNameFilter(f));
     if (r.nameFilters.isEmpty()) r.nameFilters << QStringLiteral("All Files (*)");
     return r;
@@ -61,11 +55,8 @@ ByteString FileDialog::configuredPattern() const {
 }
 
 ByteString FileDialog::show() const {
-    const FileDialogRequest r = request();
-    const ByteString pattern = configuredPattern();
-    const QString chosen = hookSlot() ? hookSlot()(r) : runDialog(owner_, r, toQString(defaultExtension(pattern)));
-    ByteString name = fromQString(chosen);
-    if (kind_ == FileDialogKind::Save) name = withDefaultExtension(name, pattern);
+    ByteString name = fromQString(choose_(owner_, request()));
+    if (kind_ == FileDialogKind::Save) name = withDefaultExtension(name, configuredPattern());
     sanitizePath(name);
     return name;
 }

@@ -1,5 +1,5 @@
 // The Open and Save file dialogs of the main window, over QFileDialog.
-// Tests answer them through a hook instead of a real dialog.
+// The dialog itself is a function handed in, so tests can answer it.
 #pragma once
 
 #include <QString>
@@ -15,7 +15,7 @@ namespace orv {
 
 enum class FileDialogKind { Open, Save };
 
-// What a file dialog is about to ask; handed to the test hook.
+// What a file dialog is about to ask.
 struct FileDialogRequest {
     FileDialogKind kind;
     QString title;
@@ -23,18 +23,19 @@ struct FileDialogRequest {
     int filterIndex;           // the one selected when it opens
     QString initialDirectory;
     QString initialFileName;
+    QString defaultSuffix;     // Save: what a name typed without extension gets
 };
 
-// Returns the chosen path, or an empty text for Cancel.
-using FileDialogHook = std::function<QString(const FileDialogRequest&)>;
+// Runs a file dialog; the chosen path, or an empty text for Cancel.
+using FileChooser = std::function<QString(QWidget* owner, const FileDialogRequest&)>;
 
-// Installs a hook in place of the real dialogs (an empty hook restores them).
-void setFileDialogHook(FileDialogHook hook);
+// The real dialog: Qt's own, which shows hidden files; Open accepts only
+// existing files, Save asks before it replaces one.
+QString runFileDialog(QWidget* owner, const FileDialogRequest& request);
 
 // A modal file dialog. show() gives the chosen file name, or the empty text
-// when the user cancelled. The Open variant accepts only existing files;
-// the Save variant asks before it replaces a file and adds the default
-// extension of the configured filter to a name typed without one.
+// when the user cancelled. The Save variant adds the default extension of
+// the configured filter to a name typed without one.
 class FileDialog {
 public:
     void setOwner(QWidget* owner) { owner_ = owner; }
@@ -47,13 +48,14 @@ public:
     ByteString show() const;
 
 protected:
-    explicit FileDialog(FileDialogKind kind) : kind_(kind) {}
+    FileDialog(FileDialogKind kind, FileChooser choose) : kind_(kind), choose_(std::move(choose)) {}
 
 private:
     FileDialogRequest request() const;
     ByteString configuredPattern() const;
 
     FileDialogKind kind_;
+    FileChooser choose_;
     QWidget* owner_ = nullptr;
     FileFilterList filters_;
     uint32_t filterIndex_ = 0;
@@ -64,12 +66,12 @@ private:
 
 class OpenFileDialog : public FileDialog {
 public:
-    OpenFileDialog() : FileDialog(FileDialogKind::Open) {}
+    explicit OpenFileDialog(FileChooser choose = runFileDialog) : FileDialog(FileDialogKind::Open, std::move(choose)) {}
 };
 
 class SaveFileDialog : public FileDialog {
 public:
-    SaveFileDialog() : FileDialog(FileDialogKind::Save) {}
+    explicit SaveFileDialog(FileChooser choose = runFileDialog) : FileDialog(FileDialogKind::Save, std::move(choose)) {}
 };
 
 }  // namespace orv

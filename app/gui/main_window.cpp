@@ -27,6 +27,23 @@ W* named(W* widget, const char* name) {
     return widget;
 }
 
+// A single-selection list box: while it has rows exactly one is selected.
+// A click on the empty area below the rows, or Ctrl with a click or Space
+// on the selected row, would leave none selected in a plain view.
+class RecordListView : public QListView {
+public:
+    using QListView::QListView;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override {
+        const QItemSelectionModel::SelectionFlags flags = QListView::selectionCommand(index, event);
+        if (!index.isValid() || (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)))
+            return QItemSelectionModel::NoUpdate;
+        return flags;
+    }
+};
+
 // Summaries break lines with CR LF; the text box wants bare line feeds.
 QString summaryText(const ByteString& summary) {
     QString text = toQString(summary);
@@ -36,8 +53,8 @@ QString summaryText(const ByteString& summary) {
 
 }  // namespace
 
-MainWindow::MainWindow(RecordEditors editors, QWidget* parent)
-    : QDialog(parent), editors_(std::move(editors)) {
+MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
+    : QDialog(parent), services_(std::move(services)) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Orvantis"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -68,7 +85,7 @@ void MainWindow::buildWidgets() {
     versionsRadio_ = named(new QRadioButton(QStringLiteral("&Versions"), group), "versionsRadio");
     featuresRadio_ = named(new QRadioButton(QStringLiteral("Fea&tures"), group), "featuresRadio");
     bugsRadio_ = named(new QRadioButton(QStringLiteral("&Bugs"), group), "bugsRadio");
-    list_ = named(new QListView(group), "recordList");
+    list_ = named(new RecordListView(group), "recordList");
     list_->setModel(model_);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -10,6 +10,8 @@
 
 #include "app/choices.h"
 #include "app/editing.h"
+#include "app/gui/file_dialogs.h"
+#include "dialogs/services.h"
 #include "package/model.h"
 #include "support/byte_string.h"
 
@@ -24,7 +26,7 @@ namespace orv {
 class RecordListModel;
 
 // The editor dialogs the commands open. Each edits its record in place and
-// returns true on OK. Tests put their own functions here.
+// returns true on OK.
 struct RecordEditors {
     std::function<bool(QWidget*, CommonInfo&)> commonInfo;
     std::function<bool(QWidget*, VersionRecord&, const VersionChoices&)> version;
@@ -32,13 +34,23 @@ struct RecordEditors {
     std::function<bool(QWidget*, BugRecord&, const VersionChoices&, const FeatureChoices&)> bug;
 };
 
-// The real editor dialogs.
-RecordEditors dialogEditors();
+// The real editor dialogs, showing their messages and opening their links
+// through `ui`.
+RecordEditors dialogEditors(const UiServices& ui);
+
+// Everything the main window asks of the world beyond its own widgets.
+// The program hands in realMainWindowServices(); tests their own.
+struct MainWindowServices {
+    UiServices ui;           // message boxes, links
+    FileChooser chooseFile;  // the Open and Save As dialogs
+    RecordEditors editors;
+};
+MainWindowServices realMainWindowServices();
 
 class MainWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit MainWindow(RecordEditors editors = dialogEditors(), QWidget* parent = nullptr);
+    explicit MainWindow(MainWindowServices services = realMainWindowServices(), QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // The package file named on the command line; loaded by initialize().
@@ -79,11 +91,15 @@ private:
     void moveCommand(int delta);
     bool editAt(uint32_t index);
     void insertRow(const std::function<uint32_t()>& add);
+    // A Yes/No question; true for Yes.
+    bool ask(const Question& question);
+    // A failure message with caption "Error".
+    void error(const QString& text);
 
     Package package_;
     ByteString fileName_;
     ByteString shownFileName_;
-    RecordEditors editors_;
+    MainWindowServices services_;
     RecordListModel* model_ = nullptr;
     bool changingRows_ = false;
 

@@ -6,11 +6,16 @@
 #include "app/gui/main_window.h"
 #include "app/gui/record_list_model.h"
 #include "dialogs/gui_text.h"
-#include "dialogs/message_box.h"
 #include "package/file.h"
 #include "package/format.h"
 
 namespace orv {
+
+bool MainWindow::ask(const Question& question) {
+    return askYesNo(services_.ui, this, QString::fromLatin1(question.caption), QString::fromLatin1(question.text));
+}
+
+void MainWindow::error(const QString& text) { showError(services_.ui, this, text); }
 
 void MainWindow::insertRow(const std::function<uint32_t()>& add) {
     changingRows_ = true;
@@ -26,22 +31,21 @@ void MainWindow::addCommand() {
     switch (currentKind()) {
     case RecordKind::Versions: {
         VersionRecord record;
-        if (!editors_.version(this, record, versions)) break;
+        if (!services_.editors.version(this, record, versions)) break;
         const Question question = associationQuestion();
-        const bool associate = needsAssociationQuestion(package_) &&
-                               askYesNo(this, QString::fromLatin1(question.caption), QString::fromLatin1(question.text));
+        const bool associate = needsAssociationQuestion(package_) && ask(question);
         insertRow([&] { return addVersion(package_, std::move(record), associate); });
         break;
     }
     case RecordKind::Features: {
         FeatureRecord record;
-        if (editors_.feature(this, record, versions))
+        if (services_.editors.feature(this, record, versions))
             insertRow([&] { return addFeature(package_, std::move(record)); });
         break;
     }
     case RecordKind::Bugs: {
         BugRecord record;
-        if (editors_.bug(this, record, versions, featureChoices(package_)))
+        if (services_.editors.bug(this, record, versions, featureChoices(package_)))
             insertRow([&] { return addBug(package_, std::move(record)); });
         break;
     }
@@ -55,13 +59,13 @@ bool MainWindow::editAt(uint32_t index) {
     switch (currentKind()) {
     case RecordKind::Versions: {
         VersionRecord copy = package_.versions[index];
-        if (!editors_.version(this, copy, versions)) return false;
+        if (!services_.editors.version(this, copy, versions)) return false;
         package_.versions[index] = std::move(copy);
         return true;
     }
     case RecordKind::Features: {
         FeatureRecord copy = package_.features[index];
-        if (!editors_.feature(this, copy, versions)) return false;
+        if (!services_.editors.feature(this, copy, versions)) return false;
         package_.features[index] = std::move(copy);
         return true;
     }
@@ -69,7 +73,7 @@ bool MainWindow::editAt(uint32_t index) {
         break;
     }
     BugRecord copy = package_.bugs[index];
-    if (!editors_.bug(this, copy, versions, featureChoices(package_))) return false;
+    if (!services_.editors.bug(this, copy, versions, featureChoices(package_))) return false;
     package_.bugs[index] = std::move(copy);
     return true;
 }
@@ -89,7 +93,7 @@ void MainWindow::removeCommand() {
     if (sel < 0) return;
     const RecordKind kind = currentKind();
     const Question question = removeQuestion(kind);
-    if (!askYesNo(this, QString::fromLatin1(question.caption), QString::fromLatin1(question.text))) return;
+    if (!ask(question)) return;
     changingRows_ = true;
     model_->beginRemove(sel);
     orv::removeRecord(package_, kind, static_cast<uint32_t>(sel));
@@ -111,13 +115,13 @@ void MainWindow::moveCommand(int delta) {
 
 void MainWindow::commonInfoCommand() {
     CommonInfo copy = package_.common;
-    if (editors_.commonInfo(this, copy)) package_.common = std::move(copy);
+    if (services_.editors.commonInfo(this, copy)) package_.common = std::move(copy);
 }
 
 bool MainWindow::loadPackageFile(const ByteString& name) {
     ByteString content;
     if (!loadFile(content, name)) {
-        showError(this, toQString("Unable to open '" + name + "' for reading."));
+        error(toQString("Unable to open '" + name + "' for reading."));
         return false;
     }
     shownFileName_ = name;
@@ -125,12 +129,12 @@ bool MainWindow::loadPackageFile(const ByteString& name) {
     model_->beginReplaceAll();
     const bool accepted = readPackage(package_, content);
     model_->endReplaceAll();
-    if (!accepted) showError(this, QStringLiteral("The package is not compatible with this version of the Orvantis."));
+    if (!accepted) error(QStringLiteral("The package is not compatible with this version of the Orvantis."));
     return true;
 }
 
 void MainWindow::openCommand() {
-    OpenFileDialog dialog;
+    OpenFileDialog dialog(services_.chooseFile);
     dialog.setOwner(this);
     dialog.setTitle("Open");
     dialog.setFilters(packageFileFilters(), 0);
@@ -149,8 +153,8 @@ void MainWindow::saveCommand() {
             accept();
             return;
         }
-        if (!name.empty()) showError(this, toQString("Unable to write to '" + name + "'.\nPlease choose another filename."));
-        SaveFileDialog dialog;
+        if (!name.empty()) error(toQString("Unable to write to '" + name + "'.\nPlease choose another filename."));
+        SaveFileDialog dialog(services_.chooseFile);
         dialog.setOwner(this);
         dialog.setTitle("Save As");
         dialog.setFilters(packageFileFilters(), 0);

@@ -6,6 +6,16 @@
 
 namespace orv {
 
-RecordEditors dialogEditors() { return {editCommonInfo, editVersion, editFeature, editBug}; }
+RecordEditors dialogEditors(const UiServices& ui) {
+    return {[ui](QWidget* w, CommonInfo& c) { return editCommonInfo(ui, w, c); },
+            [ui](QWidget* w, VersionRecord& v, const VersionChoices& vs) { return editVersion(ui, w, v, vs); },
+            [ui](QWidget* w, FeatureRecord& f, const VersionChoices& vs) { return editFeature(ui, w, f, vs); },
+            editBug};
+}
+
+MainWindowServices realMainWindowServices() {
+    const UiServices ui = realUiServices();
+    return {ui, runFileDialog, dialogEditors(ui)};
+}
 
 }  // namespace orv

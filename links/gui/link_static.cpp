@@ -1,12 +1,11 @@
 #include "links/gui/link_static.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QEnterEvent>
 #include <QMouseEvent>
-#include <QUrl>
 
 #include "dialogs/gui_text.h"
+#include "links/open_link.h"
 
 namespace {
 
@@ -14,18 +13,15 @@ namespace {
 constexpr int kOpenedNothing = 33;  // a click that was not asked to open
 constexpr int kEmptyTarget = 36;
 constexpr int kOpened = 42;
-constexpr int kOpenFailed = 2;
-
-CLinkStatic::OpenHook& openHook() {
-    static CLinkStatic::OpenHook hook;
-    return hook;
-}
+constexpr int kAccessDenied = 5;  // the link was refused
+constexpr int kNoAssociation = 31;  // no program could be started
 
 }  // namespace
 
-CLinkStatic::CLinkStatic(QWidget* parent) : QLabel(parent) {}
+CLinkStatic::CLinkStatic(QWidget* parent) : QLabel(parent) { setTextFormat(Qt::PlainText); }
 
-CLinkStatic::CLinkStatic(int itemId, const QString& text, QWidget* parent) : QLabel(text, parent) {
+CLinkStatic::CLinkStatic(int itemId, const QString& text, QWidget* parent) : CLinkStatic(parent) {
+    setText(text);
     attach(itemId);
 }
 
@@ -43,7 +39,7 @@ void CLinkStatic::attach(int itemId) {
     // Attaching starts in "underline while hovered" mode.
     setFont(standardFont_);
     underlineMode_ = -1;
-    if (showTooltip_) setToolTip(orv::toQString(target_));
+    if (showTooltip_) setToolTip(orv::plainToolTip(orv::toQString(target_)));
     applyLook();
 }
 
@@ -55,7 +51,7 @@ void CLinkStatic::fitToText() {
 
 void CLinkStatic::EnableTooltip(bool on) {
     showTooltip_ = on;
-    setToolTip(on ? orv::toQString(target_) : QString());
+    setToolTip(on ? orv::plainToolTip(orv::toQString(target_)) : QString());
 }
 
 void CLinkStatic::SetUnderlineMode(int mode) {
@@ -69,7 +65,7 @@ void CLinkStatic::SetUnderlineMode(int mode) {
 
 void CLinkStatic::SetLinkTarget(const orv::ByteString& target) {
     target_ = target;
-    if (showTooltip_ && attached_) setToolTip(orv::toQString(target_));
+    if (showTooltip_ && attached_) setToolTip(orv::plainToolTip(orv::toQString(target_)));
 }
 
 void CLinkStatic::SetLinkColour(const QColor& c) {
@@ -141,19 +137,21 @@ void CLinkStatic::mouseReleaseEvent(QMouseEvent* event) {
 void CLinkStatic::click() {
     hovering_ = false;
     if (underlineMode_ == -1 && attached_) setFont(standardFont_);
-    int result = openOnClick_ ? OpenLink(target_, newWindow_) : kOpenedNothing;
+    int result = kOpenedNothing;
+    if (openOnClick_) result = target_.empty() ? kEmptyTarget : opener_(target_, newWindow_);
     visited_ = result > 32;
     if (!visited_) QApplication::beep();
     applyLook();
     if (notifyParent_ && parentWidget()) emit clicked(itemId_);
 }
 
-int CLinkStatic::OpenLink(const orv::ByteString& target, bool newWindow) {
+int CLinkStatic::OpenLink(const orv::ByteString& target, bool /*newWindow*/) {
     if (target.empty()) return kEmptyTarget;
-    if (openHook()) return openHook()(target, newWindow);
-    // The desktop decides whether a new browser window opens.
-    QUrl url = QUrl::fromUserInput(orv::toQString(target));
-    return url.isValid() && QDesktopServices::openUrl(url) ? kOpened : kOpenFailed;
+    // The desktop's handler decides whether a new browser window opens.
+    switch (orv::openLink(orv::realLinkSystem(), orv::linkKindOf(target), target)) {
+    case orv::LinkOpened::Started: return kOpened;
+    case orv::LinkOpened::Refused: return kAccessDenied;
+    case orv::LinkOpened::NotStarted: break;
+    }
+    return kNoAssociation;
 }
-
-void CLinkStatic::setOpenHook(OpenHook hook) { openHook() = std::move(hook); }

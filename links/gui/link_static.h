@@ -2,7 +2,7 @@
 // in link colours (red while hovered, purple once visited), shows a hand
 // cursor, underlines its text as its underline mode says and, on a click,
 // opens its link target itself and/or tells its dialog which label (by its
-// item id) was clicked.
+// item id) was clicked. Its text and tooltip are plain text.
 #pragma once
 
 #include <QColor>
@@ -17,7 +17,7 @@ class CLinkStatic : public QLabel {
 public:
     // Opens a link target; the result follows the shell's convention
     // (greater than 32 is success).
-    using OpenHook = std::function<int(const orv::ByteString& target, bool newWindow)>;
+    using Opener = std::function<int(const orv::ByteString& target, bool newWindow)>;
 
     explicit CLinkStatic(QWidget* parent = nullptr);
     CLinkStatic(int itemId, const QString& text, QWidget* parent = nullptr);
@@ -51,11 +51,13 @@ public:
     // The colour the text is drawn in right now.
     QColor textColour() const;
 
-    // Opens `target` with the desktop's handler. An empty target yields 36
-    // and launches nothing; a failure yields a value of 32 or less.
+    // Opens `target` through the program's one link opener (openLink): a
+    // mailto target in the mail client, anything else in the browser. An
+    // empty target yields 36 and launches nothing; a refused or failed
+    // start yields a value of 32 or less.
     static int OpenLink(const orv::ByteString& target, bool newWindow);
-    // Replaces the desktop handler (tests); an empty hook restores it.
-    static void setOpenHook(OpenHook hook);
+    // What a click opens the target with; OpenLink unless set.
+    void SetOpener(Opener opener) { opener_ = std::move(opener); }
 
     // Reacts to a click as the mouse does: opens if asked, marks visited
     // or beeps, and notifies the dialog.
@@ -93,4 +95,5 @@ private:
     bool notifyParent_ = false;
     bool showTooltip_ = true;
     bool newWindow_ = false;
+    Opener opener_ = OpenLink;
 };

@@ -1,7 +1,9 @@
 // A stand-in browser and mail client for the link tests: writes the
 // arguments it received (argv[1] on), each followed by a 0 byte, to the
-// file named by RECORD_ARGS_TO, and the numbers of its open descriptors
-// above 2 to that name plus ".fds". Each file appears complete at once.
+// file named by RECORD_ARGS_TO, and how it was started to that name plus
+// ".how": whether it leads its own session, where its standard input
+// comes from, and its open descriptors above 2. Each file appears complete
+// at once.
 #include <dirent.h>
 #include <unistd.h>
 
@@ -19,15 +21,16 @@ bool writeWhole(const std::string& path, const std::string& content) {
     return std::fclose(f) == 0 && ok && std::rename(temp.c_str(), path.c_str()) == 0;
 }
 
-std::string openDescriptors() {
-    std::string out;
+std::string howStarted() {
+    char input[256] = {};
+    const ssize_t n = readlink("/proc/self/fd/0", input, sizeof input - 1);
+    std::string out = std::string(getsid(0) == getpid() ? "leader" : "member") + " " + (n > 0 ? input : "?");
     DIR* dir = opendir("/proc/self/fd");
     if (!dir) return out;
     const int own = dirfd(dir);
     while (dirent* e = readdir(dir)) {
         const int fd = std::atoi(e->d_name);
-        if (e->d_name[0] == '.' || fd <= 2 || fd == own) continue;
-        out += std::to_string(fd) + " ";
+        if (e->d_name[0] != '.' && fd > 2 && fd != own) out += " " + std::to_string(fd);
     }
     closedir(dir);
     return out;
@@ -43,8 +46,7 @@ int main(int argc, char** argv) {
         args += argv[i];
         args += '\0';
     }
-    const std::string fds = openDescriptors();
     const std::string base = target;
-    // The descriptors first: the arguments file is what the tests wait for.
-    return writeWhole(base + ".fds", fds) && writeWhole(base, args) ? 0 : 1;
+    // The arguments last: they are what the tests wait for.
+    return writeWhole(base + ".how", howStarted()) && writeWhole(base, args) ? 0 : 1;
 }
