@@ -13,6 +13,8 @@
 #include <cstring>
 #include <string>
 
+#include "crash/signal_stack.h"
+
 extern char** environ;
 
 namespace orv {
@@ -43,13 +45,15 @@ bool prepare(const ByteStringList& candidate, Prepared& out) {
 }
 
 void* reap(void* child) {
+    ThreadSignalStack signalStack;  // so a fault here still gets its report
     const auto pid = static_cast<pid_t>(reinterpret_cast<intptr_t>(child));
     while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
     return nullptr;
 }
 
-// Waits for the child on a small detached thread that takes no signals.
+// Waits for the child on a small detached thread that takes no signals but
+// the fatal ones, which the crash reporter must still see.
 void reapWhenDone(pid_t pid) {
     pthread_attr_t attr;
     if (::pthread_attr_init(&attr) != 0) return;
@@ -58,6 +62,7 @@ void reapWhenDone(pid_t pid) {
     sigset_t all;
     sigset_t old;
     ::sigfillset(&all);
+    for (int fatal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) ::sigdelset(&all, fatal);
     ::pthread_sigmask(SIG_SETMASK, &all, &old);
     pthread_t thread;
     ::pthread_create(&thread, &attr, reap, reinterpret_cast<void*>(static_cast<intptr_t>(pid)));
@@ -79,6 +84,7 @@ bool spawn(Prepared& p) {
     sigset_t all;
     ::sigemptyset(&none);
     ::sigfillset(&all);
+    for (int fatal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) ::sigdelset(&all, fatal);
     const bool ready = ::posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
                        ::posix_spawn_file_actions_addclosefrom_np(&files, STDERR_FILENO + 1) == 0 &&
                        ::posix_spawnattr_setsigmask(&attr, &none) == 0 &&
