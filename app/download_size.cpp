@@ -29,6 +29,11 @@ bool findContentLength(const ByteStringList& lines, ByteString& value) {
 }  // namespace
 
 DownloadSizeResult determineDownloadSize(const ByteString& location) {
+    return determineDownloadSize(location, DownloadSizeOptions{});
+}
+
+DownloadSizeResult determineDownloadSize(const ByteString& location, const DownloadSizeOptions& options) {
+    const Deadline deadline = Deadline::clock::now() + options.timeLimit;
     ByteString scheme, host, path;
     uint16_t port = 0;
     if (!HttpRequest::ParseUrl(location, scheme, host, port, path))
@@ -45,6 +50,7 @@ DownloadSizeResult determineDownloadSize(const ByteString& location) {
     {
         // The request keeps its own clone; this handle goes once it is attached.
         auto socket = std::make_unique<SocketHandle>();
+        socket->SetDeadline(deadline);
         sent = request.Attach(*socket) && request.SetServer(host, port, "", "", 0) &&
                request.SendRequest(kHttpHead, path, "1.1", "");
     }

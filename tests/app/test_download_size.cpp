@@ -1,8 +1,11 @@
 // The "Determine Automatically..." exchange against scripted loopback servers.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "app/download_size.h"
 #include "net/socket.h"
+#include "net/socket_errors.h"
 #include "support/numbers.h"
 #include "tests/net/script_server.h"
 
@@ -72,14 +75,15 @@ TEST(DownloadSize, ConnectionFailures) {
                   "No connection could be made because the target computer actively refused it.  Typically "
                   "indicates no server application is running on the host.");
 
-    ScriptServer silent({});
-    const SocketTimeouts saved = defaultSocketTimeouts();
-    setDefaultSocketTimeouts({2000, 250});
-    DownloadSizeResult r = determineDownloadSize(local(silent.port(), "/a"));
-    setDefaultSocketTimeouts(saved);
-    const std::string expected = "Error getting the response.\nError:  Unable to receive the HTTP response.\n"
-                                 "Error:  Unable to receive data.\nSocket Error:  10060 (10060):\nWSAETIMEDOUT\n";
-    EXPECT_EQ(r.message.Left(static_cast<uint32_t>(expected.size())).toStdString(), expected);
+}
+
+TEST(DownloadSize, ADrippingServerEndsAtTheDeadline) {
+    ScriptServer server({"HTTP/1.1 200 OK\r\nX-Slow: "}, ServerEnd::Drip);
+    const auto start = std::chrono::steady_clock::now();
+    const ByteString message = determineDownloadSize(local(server.port(), "/a"), {std::chrono::milliseconds(600)}).message;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(message, "Error getting the headers.\nError:  Unable to receive the HTTP headers.\n"
+                       "Error:  Unable to receive data.\n" + describeSocketError(kSocketTimedOut));
 }
 
 }  // namespace
