@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "net/http_request.h"
+#include "tests/net/piece_socket.h"
 #include "tests/net/script_server.h"
 
 namespace orv {
@@ -15,8 +16,8 @@ using testing::ServerEnd;
 
 // Sends a request to the server on `port`: the status line's parts and the
 // header lines that came back, or nothing when a step failed.
-ByteStringList exchange(HttpRequest& request, uint16_t port, uint32_t type = kHttpGet) {
-    SocketHandle socket;
+ByteStringList exchange(HttpRequest& request, uint16_t port, uint32_t type = kHttpGet,
+                        const SocketHandle& socket = SocketHandle()) {
     ByteString version, code, reason;
     ByteStringList lines;
     if (!request.Attach(socket) || !request.SetServer("127.0.0.1", port, "", "", 0) ||
@@ -79,6 +80,22 @@ TEST(HttpRequest, ContentLengthInAnyCaseFirstOneWinsChunkedHasNone) {
     ASSERT_FALSE(exchange(chunkedRequest, chunked.port()).empty()) << chunkedRequest.TakeErrorText().toStdString();
     EXPECT_TRUE(chunkedRequest.chunked());
     EXPECT_TRUE(chunkedRequest.contentLength().isZero());
+}
+
+TEST(HttpRequest, HeadLimitIsHitAtTheSameByteWhateverThePieces) {
+    for (uint32_t extra : {0u, 1u}) {
+        std::string head = "\r\nHTTP/1.1 200 OK\r\nX: ";
+        head.append(kMaxHttpHeaderBytes + extra - head.size() - 4, 'b');
+        head += "\r\n\r\nbody";
+        for (uint32_t largest : {1u, 7u, 4096u, 1u << 20}) {
+            auto feed = std::make_shared<testing::PieceFeed>(testing::PieceFeed{head, largest, 7});
+            HttpRequest request;
+            const ByteStringList lines = exchange(request, 80, kHttpGet, testing::PieceSocket(feed));
+            EXPECT_EQ(lines.size(), extra == 0 ? 4u : 0u) << largest;
+            EXPECT_EQ(request.TakeErrorText(),
+                      extra == 0 ? "" : "Error:  The HTTP response headers are longer than 65536 bytes.\n");
+        }
+    }
 }
 
 TEST(HttpRequest, HeadEndsTheExchangeAndTheNextRequestReconnects) {
