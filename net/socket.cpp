@@ -6,6 +6,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -127,7 +128,13 @@ bool openSocket(SocketState& s, const sockaddr_storage& address, uint32_t connec
         s.errorText += "Error:  Unable to switch to blocking mode.\n";
         return false;
     }
-    if (connectionType == 0) return connectWithTimeout(s);
+    if (connectionType == 0) {
+        // A request goes out as several small writes: each leaves at once
+        // instead of waiting for the peer's delayed acknowledgement.
+        int on = 1;
+        ::setsockopt(s.handle, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        return connectWithTimeout(s);
+    }
     int on = 1;
     ::setsockopt(s.handle, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     if (::bind(s.handle, reinterpret_cast<const sockaddr*>(&s.address), addressLength(s.address)) == 0) return true;
@@ -218,10 +225,6 @@ bool connectState(SocketState& s, const ByteString& text, uint16_t port, uint32_
     return true;
 }
 
-}  // namespace detail
-
-namespace {
-
 bool sendState(SocketState& s, const ByteString& data) {
     uint32_t sent = 0;
     bool ok = s.handle >= 0;
@@ -283,6 +286,10 @@ bool receiveState(SocketState& s, ByteString& buffer) {
     buffer.setLength(static_cast<uint32_t>(n));
     return n != 0;
 }
+
+}  // namespace detail
+
+namespace {
 
 bool listenState(SocketState& s) {
     if (s.handle >= 0 && ::listen(s.handle, 0x7FFFFFFF) == 0) return true;

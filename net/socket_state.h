@@ -9,6 +9,8 @@ namespace orv::detail {
 bool connectState(SocketState& s, const ByteString& address, uint16_t port, uint32_t connectionType,
                   uint32_t nonBlocking, int32_t family, int32_t type, int32_t protocol);
 bool disconnectState(SocketState& s);
+bool sendState(SocketState& s, const ByteString& data);
+bool receiveState(SocketState& s, ByteString& buffer);
 bool switchBlocking(SocketState& s, uint32_t flag);
 
 // How long a wait may take in milliseconds (-1: no limit): `limitMs`
