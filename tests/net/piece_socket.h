@@ -12,37 +12,32 @@ namespace orv::testing {
 
 struct PieceFeed {
     std::string_view bytes;
-    uint32_t largest = 1;
-    uint32_t random = 1;
+    uint32_t largest = 1, random = 1;
     size_t at = 0;
     bool connected = false;
 };
 
 class PieceSocket : public SocketHandle {
 public:
-    explicit PieceSocket(std::shared_ptr<PieceFeed> feed) : feed_(std::move(feed)) {}
-    std::unique_ptr<SocketHandle> Clone() const override { return std::make_unique<PieceSocket>(feed_); }
+    explicit PieceSocket(std::shared_ptr<PieceFeed> feed) : f_(std::move(feed)) {}
+    std::unique_ptr<SocketHandle> Clone() const override { return std::make_unique<PieceSocket>(f_); }
     bool Connect(const ByteString&, uint16_t, uint32_t, uint32_t, int32_t, int32_t, int32_t) override {
-        return feed_->connected = true;
+        return f_->connected = true;
     }
-    bool Disconnect() override { return !(feed_->connected = false); }
-    bool IsConnected() override { return feed_->connected; }
-    uint32_t GetConnectionType() override { return 0; }
-    bool Send(const ByteString&) override { return feed_->connected; }
+    bool Disconnect() override { return !(f_->connected = false); }
+    bool IsConnected() override { return f_->connected; }
+    bool Send(const ByteString&) override { return f_->connected; }
     bool Receive(ByteString& buffer) override {
-        PieceFeed& f = *feed_;
         buffer.clear();
-        if (!f.connected || f.at >= f.bytes.size()) return false;
-        f.random = f.random * 1664525u + 1013904223u;
-        const size_t n = std::min<size_t>(1 + f.random % f.largest, f.bytes.size() - f.at);
-        buffer.append(f.bytes.data() + f.at, static_cast<uint32_t>(n));
-        f.at += n;
-        return true;
+        if (!f_->connected || f_->at >= f_->bytes.size()) return false;
+        f_->random = f_->random * 1664525u + 1013904223u;
+        const size_t n = std::min<size_t>(1 + f_->random % f_->largest, f_->bytes.size() - f_->at);
+        buffer.append(f_->bytes.data() + f_->at, static_cast<uint32_t>(n));
+        return f_->at += n;
     }
-    ByteString TakeErrorText() override { return {}; }
 
 private:
-    std::shared_ptr<PieceFeed> feed_;
+    std::shared_ptr<PieceFeed> f_;
 };
 
 }  // namespace orv::testing

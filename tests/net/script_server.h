@@ -3,16 +3,18 @@
 // ephemeral port unless one is asked for) and serves on its own thread;
 // every wait is bounded.
 //
-// ScriptServer(pieces): answers one connection with the scripted pieces (a
+// ScriptServer(pieces): answers a connection with the scripted pieces (a
 // short pause between them so that each arrives on its own), then ends as
-// `end` says. ScriptServer(kProxy): a proxy that serves connections until it
-// is destroyed: it opens a CONNECT tunnel or forwards an absolute-form
-// request to its host, and relays both ways until one side closes.
+// `end` says; a piece kNextConnection moves on to the next connection.
+// ScriptServer(kProxy): a proxy that serves connections until it is
+// destroyed: it opens a CONNECT tunnel or forwards an absolute-form request
+// to its host, and relays both ways until one side closes.
 #pragma once
 
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -25,31 +27,27 @@
 namespace orv::testing {
 
 enum class ServerEnd {
-    AfterScript,     // answer, then wait for the client to close
-    CloseAtOnce,     // close right after accepting, without reading
-    EndlessHeaders,  // answer, then stream header lines until the client leaves
-    Drip,            // answer, then send one byte every 100 ms until the client leaves
+    AfterScript,  // answer, then wait for the client to close
+    CloseAtOnce,  // close right after accepting, without reading
+    Drip,         // answer, then send one byte every 100 ms until the client leaves
 };
 enum ProxyTag { kProxy };
+inline const ByteString kNextConnection("\0next", 5);
 
 class ScriptServer {
 public:
     explicit ScriptServer(std::vector<ByteString> pieces, ServerEnd end = ServerEnd::AfterScript, uint16_t port = 0)
         : pieces_(std::move(pieces)), end_(end) {
-        start(port, [this] { serveScript(); });
+        start(port);
     }
-    explicit ScriptServer(ProxyTag) : proxy_(true) {
-        start(0, [this] {
-            while (!stop_) relay();
-        });
-    }
+    explicit ScriptServer(ProxyTag) : proxy_(true) { start(0); }
     ~ScriptServer() { join(); }
 
     bool bound() const { return listener_ >= 0; }
     uint16_t port() const { return port_; }
-    // Stops serving (a proxy) or waits for the script to end.
+    // Waits for the script to end (a proxy: stops serving).
     void join() {
-        if (proxy_) stop_ = true;
+        stop_ = proxy_;
         if (thread_.joinable()) thread_.join();
         if (listener_ >= 0) ::close(listener_);
         listener_ = -1;
@@ -58,8 +56,7 @@ public:
     ByteString received() { return join(), received_; }
 
 private:
-    template <class Serve>
-    void start(uint16_t port, Serve serve) {
+    void start(uint16_t port) {
         sockaddr_in a{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
         socklen_t len = sizeof a;
         listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -72,72 +69,65 @@ private:
         }
         ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
         port_ = ntohs(a.sin_port);
-        thread_ = std::thread(serve);
+        thread_ = std::thread([this] {
+            for (size_t next = 0; proxy_ ? !stop_ : next <= pieces_.size(); ++next) {
+                const int fd = ready(listener_, proxy_ ? 50 : 5000) ? ::accept(listener_, nullptr, nullptr) : -1;
+                if (fd >= 0 && proxy_) relay(fd);
+                else if (fd >= 0) answer(fd, next);
+                else if (!proxy_) return;
+            }
+        });
     }
 
     static bool ready(int fd, int ms) {
         pollfd p{fd, POLLIN, 0};
         return ::poll(&p, 1, ms) > 0;
     }
-    int acceptOne(int ms) { return ready(listener_, ms) ? ::accept(listener_, nullptr, nullptr) : -1; }
     static bool sendAll(int fd, std::string_view bytes) {
-        return bytes.empty() || ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
+        return ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
     }
-    // Reads until the end of a request head; false when the peer leaves first.
-    static bool readHead(int fd, ByteString& into) {
-        char buf[4096];
+    // Reads into `into` until the end of a request head, or all that comes
+    // until the peer leaves; false when it left first.
+    static bool read(int fd, ByteString& into, bool head = true) {
+        char buf[16384];
         ssize_t n = 1;
-        while (into.find(ByteString("\r\n\r\n")) == ByteString::npos && ready(fd, 5000) &&
+        while ((!head || into.find(ByteString("\r\n\r\n")) == ByteString::npos) && ready(fd, 5000) &&
                (n = ::recv(fd, buf, sizeof buf, 0)) > 0)
             into.append(buf, static_cast<uint32_t>(n));
         return n > 0;
     }
 
-    void serveScript() {
-        const int fd = acceptOne(5000);
-        if (fd < 0) return;
-        if (end_ != ServerEnd::CloseAtOnce && readHead(fd, received_)) {
-            for (size_t i = 0; i < pieces_.size(); ++i) {
-                if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(30));
-                sendAll(fd, pieces_[i].view());
-            }
-            const ByteString filler = "X-Filler: " + ByteString(1000, 'a') + "\r\n";
-            for (int i = 0; end_ == ServerEnd::EndlessHeaders && i < 1024 && sendAll(fd, filler.view()); ++i) {
-            }
-            for (int i = 0; end_ == ServerEnd::Drip && i < 150 && sendAll(fd, "a"); ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            char buf[4096];
-            ssize_t n;
-            while (ready(fd, 5000) && (n = ::recv(fd, buf, sizeof buf, 0)) > 0) received_.append(buf, uint32_t(n));
+    void answer(int fd, size_t& next) {
+        const bool asked = end_ != ServerEnd::CloseAtOnce && read(fd, received_);
+        for (size_t first = next; next < pieces_.size() && pieces_[next] != kNextConnection; ++next) {
+            if (asked && next > first) std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            if (asked) sendAll(fd, pieces_[next].view());
         }
+        for (int i = 0; asked && end_ == ServerEnd::Drip && i < 150 && sendAll(fd, "a"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (asked) read(fd, received_, false);
         ::close(fd);
     }
 
-    // One proxied connection: the target is the CONNECT authority or the
-    // host of the absolute-form request line.
-    void relay() {
-        const int client = acceptOne(50);
-        if (client < 0) return;
+    // One proxied connection to the CONNECT authority or the host of the
+    // absolute-form request line.
+    void relay(int client) {
         ByteString head;
-        const bool tunnel = readHead(client, head) && head.Left(8) == "CONNECT ";
-        const uint32_t from = tunnel ? 8 : head.find(ByteString("://")) + 3;
-        const uint32_t end = head.find(tunnel ? ' ' : '/', from);
-        ByteString authority = head.Mid(from, end == ByteString::npos ? 0 : end - from);
+        const bool tunnel = read(client, head) && head.Left(8) == "CONNECT ";
         received_ += head;
-        const uint32_t colon = authority.find(':', authority.find(']') == ByteString::npos ? 0 : authority.find(']'));
+        const uint32_t from = tunnel ? 8 : head.find(ByteString("://")) + 3;
+        const ByteString authority = head.Mid(from, head.find(tunnel ? ' ' : '/', from) - from);
+        const uint32_t colon = static_cast<uint32_t>(authority.view().rfind(':'));
         ByteString host = authority.Left(colon);
         if (host.length() > 1 && host[0] == '[') host = host.Mid(1, host.length() - 2);
-        sockaddr_in6 a6{};
-        sockaddr_in a4{};
-        a4.sin_family = AF_INET;
-        a6.sin6_family = AF_INET6;
-        a4.sin_port = a6.sin6_port = htons(static_cast<uint16_t>(std::atoi(authority.Mid(colon + 1).c_str())));
-        const bool v6 = ::inet_pton(AF_INET6, host.c_str(), &a6.sin6_addr) == 1;
-        const bool v4 = ::inet_pton(AF_INET, host.c_str(), &a4.sin_addr) == 1;
-        const int target = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
-        const bool connected = (v4 || v6) && ::connect(target, v6 ? reinterpret_cast<sockaddr*>(&a6) : reinterpret_cast<sockaddr*>(&a4),
-                                                        v6 ? sizeof a6 : sizeof a4) == 0;
-        if (connected && (tunnel ? sendAll(client, "HTTP/1.1 200 Connection established\r\n\r\n") : sendAll(target, head.view()))) {
+        addrinfo hints{}, *found = nullptr;
+        hints.ai_socktype = SOCK_STREAM;
+        const bool known = ::getaddrinfo(host.c_str(), authority.Mid(colon + 1).c_str(), &hints, &found) == 0;
+        const int target = known ? ::socket(found->ai_family, SOCK_STREAM, 0) : -1;
+        const bool connected = target >= 0 && ::connect(target, found->ai_addr, found->ai_addrlen) == 0;
+        if (found) ::freeaddrinfo(found);
+        if (!connected) sendAll(client, "HTTP/1.1 502 Bad Gateway\r\n\r\n");
+        else if (tunnel ? sendAll(client, "HTTP/1.1 200 Connection established\r\n\r\n") : sendAll(target, head.view())) {
             pollfd both[2] = {{client, POLLIN, 0}, {target, POLLIN, 0}};
             char buf[16384];
             for (ssize_t n = 1; n > 0 && ::poll(both, 2, 5000) > 0;) {
@@ -145,8 +135,6 @@ private:
                 n = ::recv(both[side].fd, buf, sizeof buf, 0);
                 if (n > 0 && !sendAll(both[1 - side].fd, std::string_view(buf, size_t(n)))) n = 0;
             }
-        } else if (!connected) {
-            sendAll(client, "HTTP/1.1 502 Bad Gateway\r\n\r\n");
         }
         ::close(target);
         ::close(client);
