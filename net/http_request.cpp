@@ -1,6 +1,7 @@
 #include "net/http_request.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "net/base64.h"
 #include "support/numbers.h"
@@ -10,9 +11,13 @@ namespace {
 
 const char kNotAttached[] = "Error:  Socket structure not attached.\n";
 
-bool startsWithNoCase(const ByteString& line, const char* prefix) {
-    const ByteString p(prefix);
-    return line.length() >= p.length() && line.compareNoCase(p.length(), 0, p, 0) == 0;
+bool startsWithNoCase(const ByteString& line, std::string_view prefix) {
+    if (line.length() < prefix.size()) return false;
+    for (uint32_t i = 0; i < prefix.size(); ++i) {
+        const char c = line[i], lower = static_cast<char>(c | 0x20);
+        if (c != prefix[i] && !(lower >= 'a' && lower <= 'z' && lower == (prefix[i] | 0x20))) return false;
+    }
+    return true;
 }
 
 const char* methodWord(uint32_t type) {
