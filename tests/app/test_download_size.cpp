@@ -13,9 +13,7 @@
 namespace orv {
 namespace {
 
-using testing::kNextConnection;
-using testing::ScriptServer;
-using testing::ServerEnd;
+using namespace testing;  // the scripted servers
 
 ByteString local(uint16_t port, const char* path) { return "http://127.0.0.1:" + textFromU16(port) + path; }
 

@@ -11,8 +11,7 @@
 namespace orv {
 namespace {
 
-using testing::ScriptServer;
-using testing::ServerEnd;
+using namespace testing;  // the scripted servers
 
 // Sends a request to the server on `port`: the status line's parts and the
 // header lines that came back, or nothing when a step failed.

@@ -64,6 +64,10 @@ TEST_F(Web, SizesAndVerdicts) {
     for (const auto& [location, expected] : cases) {
         EXPECT_EQ(expected.empty() ? "" : ask(location, options), expected) << location;
     }
+    // The command-line program's link check goes the same way.
+    EXPECT_TRUE(checkLink(std::string_view("http://" + at("127.0.0.1", plain) + "/chain"), options).ok);
+    EXPECT_EQ(checkLink(std::string_view("http://" + at("127.0.0.1", plain) + "/none"), options).message,
+              "Expected HTTP 200 response to request.\nReceived:  404 Not Found");
     // Without the authority's file only the system's trust is left.
     EXPECT_EQ(ask("https://" + at("localhost", secure) + "/setup.exe", {}),
               refused(secure) + "was issued by an unknown certificate authority.\n");
