@@ -2,71 +2,154 @@
 
 #include <memory>
 
+#include "net/http_answer.h"
 #include "net/http_request.h"
+#include "net/tls_socket.h"
 #include "support/numbers.h"
 
 namespace orv {
 namespace {
 
-DownloadSizeResult failure(const ByteString& message) {
-    DownloadSizeResult result;
-    result.message = message;
-    return result;
+constexpr int kMaxRedirects = 5;
+
+// One request's target.
+struct Hop {
+    ByteString url, scheme, host, path;
+    uint16_t port = 0;
+    bool secure = false;
+};
+
+// The last answer of a walk, or the message of the failure that ended it.
+struct Answer {
+    ByteString message;
+    uint32_t code = 0;
+    ByteString codeText, reason;
+    ByteStringList lines;
+};
+
+bool toHop(const ByteString& url, Hop& hop, ByteString& message) {
+    HttpRequest::ParseUrl(url, hop.scheme, hop.host, hop.port, hop.path);
+    hop.url = url;
+    hop.secure = hop.scheme.equalsNoCase("https");
+    if (!hop.secure && !hop.scheme.equalsNoCase("http")) {
+        ByteString shown = hop.scheme;
+        shown.toUpper();
+        message = "The protocol is not HTTP.  This program does not support the " + shown + " protocol.";
+        return false;
+    }
+    if (hop.port == 0) hop.port = hop.secure ? 443 : 80;
+    return true;
 }
 
-// The value of the first "Content-Length:" line, or false when there is none.
-bool findContentLength(const ByteStringList& lines, ByteString& value) {
-    const ByteString name("Content-Length:");
-    for (const ByteString& line : lines) {
-        if (line.length() < name.length() || line.compareNoCase(name.length(), 0, name, 0) != 0) continue;
-        value = line.Mid(name.length());
-        value.trim();
-        return true;
+// One exchange: HEAD, or GET for the first byte. Headers are read only for
+// the answers that need them (success, partial content, redirect).
+Answer ask(const Hop& hop, bool ranged, const DownloadSizeOptions& options, Deadline deadline) {
+    Answer a;
+    const NetEnvironment& environment = options.environment;
+    ProxyServer proxy;
+    if (!proxyFor(environment, hop.secure, hop.host, proxy, a.message)) return a;
+    std::unique_ptr<SocketHandle> socket;
+    if (hop.secure) socket = std::make_unique<TlsSocketHandle>(TlsTrust{environment.certFile, environment.certDir}, proxy);
+    else socket = std::make_unique<SocketHandle>();
+    socket->SetDeadline(deadline);
+    if (ranged) socket->SetWaitTime(0, 0);  // close at once instead of reading the body
+
+    HttpRequest request;
+    bool sent = request.Attach(*socket) && request.SetServer(hop.host, hop.port, "", "", 0);
+    if (!hop.secure) request.SetProxy(proxy.host, proxy.port, proxy.user, proxy.password, 0);
+    sent = sent && request.SendRequest(ranged ? kHttpGet : kHttpHead, hop.path, "1.1", "");
+    socket.reset();  // the request keeps its own clone
+    if (!sent) {
+        a.message = "Error sending request to the server.\n" + request.TakeErrorText();
+        return a;
     }
-    return false;
+    const uint16_t defaultPort = hop.secure ? 443 : 80;
+    request.SendHeader("Host", hop.port == defaultPort ? hop.host : hop.host + ":" + textFromU16(hop.port));
+    if (ranged) request.SendHeader("Range", "bytes=0-0");
+    if (!request.FinaliseHeaders() || !request.FinaliseRequest()) {
+        a.message = "Error finalizing the data sent to the server.\n" + request.TakeErrorText();
+        return a;
+    }
+    ByteString version;
+    if (!request.ReceiveStatus(version, a.codeText, a.reason)) {
+        a.message = "Error getting the response.\n" + request.TakeErrorText();
+        return a;
+    }
+    a.code = parseU32(a.codeText);
+    if ((a.code == 200 || a.code == 206 || isFollowedRedirect(a.code)) && !request.ReceiveHeaders(a.lines))
+        a.message = "Error getting the headers.\n" + request.TakeErrorText();
+    return a;
+}
+
+// Asks for `location` and follows its redirects, all within one deadline.
+// HEAD first; the ranged GET once HEAD is refused with 405 or 501, or, when
+// `wantSize`, when a 200 answer to HEAD has no Content-Length.
+Answer walk(const ByteString& location, const DownloadSizeOptions& options, bool wantSize) {
+    const Deadline deadline = Deadline::clock::now() + options.timeLimit;
+    Answer a;
+    ByteString url, scheme, host, path;
+    uint16_t port = 0;
+    if (!HttpRequest::ParseUrl(location, scheme, host, port, path) || !resolveReference("", location, url)) {
+        a.message = "The location field does not contain a valid URL.\nMake sure the 'Test' link works.";
+        return a;
+    }
+    Hop hop;
+    if (!toHop(url, hop, a.message)) return a;
+    bool ranged = false;
+    for (int redirects = 0;;) {
+        a = ask(hop, ranged, options, deadline);
+        ByteString value;
+        if (!a.message.empty()) return a;
+        if (isFollowedRedirect(a.code)) {
+            if (!findHeaderValue(a.lines, "Location", value)) return a;
+            if (++redirects > kMaxRedirects) {
+                a.message = "Too many redirects.\nThe server redirected the request more than 5 times.";
+                return a;
+            }
+            if (!resolveReference(hop.url, value, url)) {
+                a.message = "The server redirected the request to a location that is not a valid URL.";
+                return a;
+            }
+            if (!toHop(url, hop, a.message)) return a;
+            continue;
+        }
+        const bool refused = a.code == 405 || a.code == 501;
+        const bool noLength = a.code == 200 && !findHeaderValue(a.lines, "Content-Length", value);
+        if (ranged || !(refused || (wantSize && noLength))) return a;
+        ranged = true;
+    }
+}
+
+ByteString unexpected(const Answer& a) {
+    return "Expected HTTP 200 response to request.\nReceived:  " + a.codeText + " " + a.reason;
 }
 
 }  // namespace
 
 DownloadSizeResult determineDownloadSize(const ByteString& location) {
-    ByteString scheme, host, path;
-    uint16_t port = 0;
-    if (!HttpRequest::ParseUrl(location, scheme, host, port, path))
-        return failure("The location field does not contain a valid URL.\nMake sure the 'Test' link works.");
-    if (!scheme.equalsNoCase("http")) {
-        ByteString shown = scheme;
-        shown.toUpper();
-        return failure("The protocol is not HTTP.  This program does not support the " + shown + " protocol.");
-    }
-    if (port == 0) port = 80;
+    return determineDownloadSize(location, DownloadSizeOptions{NetEnvironment::fromProcess()});
+}
 
-    HttpRequest request;
-    bool sent;
-    {
-        // The request keeps its own clone; this handle goes once it is attached.
-        auto socket = std::make_unique<SocketHandle>();
-        sent = request.Attach(*socket) && request.SetServer(host, port, "", "", 0) &&
-               request.SendRequest(kHttpHead, path, "1.1", "");
-    }
-    if (!sent) return failure("Error sending request to the server.\n" + request.TakeErrorText());
-
-    request.SendHeader("Host", port == 80 ? host : host + ":" + textFromU16(port));
-    if (!request.FinaliseHeaders() || !request.FinaliseRequest())
-        return failure("Error finalizing the data sent to the server.\n" + request.TakeErrorText());
-
-    ByteString version, code, reason;
-    if (!request.ReceiveStatus(version, code, reason))
-        return failure("Error getting the response.\n" + request.TakeErrorText());
-    if (parseU32(code) != 200)
-        return failure("Expected HTTP 200 response to request.\nReceived:  " + code + " " + reason);
-
-    ByteStringList lines;
-    if (!request.ReceiveHeaders(lines)) return failure("Error getting the headers.\n" + request.TakeErrorText());
+DownloadSizeResult determineDownloadSize(const ByteString& location, const DownloadSizeOptions& options) {
+    const Answer a = walk(location, options, true);
     DownloadSizeResult result;
-    if (!findContentLength(lines, result.size))
-        return failure("Unable to determine the size of the file automatically.\nYou will have to enter the file "
-                       "size by hand.");
-    result.ok = true;
+    ByteString value;
+    if (!a.message.empty()) result.message = a.message;
+    else if (a.code != 200 && a.code != 206) result.message = unexpected(a);
+    else if (a.code == 206 ? findHeaderValue(a.lines, "Content-Range", value) && contentRangeTotal(value, result.size)
+                           : findHeaderValue(a.lines, "Content-Length", result.size))
+        result.ok = true;
+    else
+        result.message = "Unable to determine the size of the file automatically.\nYou will have to enter the file "
+                         "size by hand.";
+    return result;
+}
+
+LinkCheckResult checkLink(const ByteString& location, const DownloadSizeOptions& options) {
+    const Answer a = walk(location, options, false);
+    LinkCheckResult result;
+    result.ok = a.message.empty() && a.code / 100 == 2;
+    if (!result.ok) result.message = a.message.empty() ? unexpected(a) : a.message;
     return result;
 }
 

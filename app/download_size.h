@@ -1,20 +1,51 @@
-// The "Determine Automatically..." exchange of the Version dialog: one
-// HTTP HEAD request for a download location, reading its Content-Length.
+// The "Determine Automatically..." exchange of the Version dialog, and the
+// link check of the command-line program: HTTP requests for a download
+// location over plain or secure connections, directly or through the
+// environment's proxies, following redirects.
 #pragma once
 
+#include <chrono>
+
+#include "net/proxy.h"
 #include "support/byte_string.h"
 
 namespace orv {
 
 struct DownloadSizeResult {
     bool ok = false;
-    ByteString size;     // the Content-Length value, trimmed, when ok
+    ByteString size;     // the size in bytes as the server gave it, when ok
     ByteString message;  // when not ok: the complete text of the "Error" box
 };
 
-// Runs the whole exchange for a location text, synchronously. On failure
-// `message` is the complete text of the "Error" message box (its first line
-// followed by the client's and the socket layer's texts).
+struct DownloadSizeOptions {
+    // Proxies and trusted certificates (empty: no proxy, the system's).
+    NetEnvironment environment;
+    // Everything, name look-ups and every redirect included, ends within
+    // this time; a server that drips its answer ends with the socket layer's
+    // time-out text (WSAETIMEDOUT) in the chain of the phase it was in.
+    std::chrono::milliseconds timeLimit{30000};
+};
+
+// Asks the server of an "http" or "https" location for the download's size
+// with HEAD, synchronously. Redirects (301, 302, 303, 307, 308) are followed
+// through their Location, at most 5 of them. When the last answer to HEAD
+// has no Content-Length, or HEAD is refused with 405 or 501, a GET with
+// "Range: bytes=0-0" asks once more: the size is the total of its
+// Content-Range, or the Content-Length of a 200 answer; its body is never
+// read. On failure `message` is the complete text of the "Error" message box
+// (its first line followed by the client's and the socket layer's texts).
+DownloadSizeResult determineDownloadSize(const ByteString& location, const DownloadSizeOptions& options);
+// The same with this process's environment and the 30-second limit.
 DownloadSizeResult determineDownloadSize(const ByteString& location);
+
+struct LinkCheckResult {
+    bool ok = false;
+    ByteString message;  // when not ok: why, worded as the size request words it
+};
+
+// Whether a web link answers with success: a 2xx status after the same
+// redirects, secure connections, proxies and time limit as the size
+// request (HEAD, or the ranged GET when HEAD is refused with 405 or 501).
+LinkCheckResult checkLink(const ByteString& location, const DownloadSizeOptions& options);
 
 }  // namespace orv

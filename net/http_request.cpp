@@ -1,5 +1,8 @@
 #include "net/http_request.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "net/base64.h"
 #include "support/numbers.h"
 
@@ -8,9 +11,13 @@ namespace {
 
 const char kNotAttached[] = "Error:  Socket structure not attached.\n";
 
-bool startsWithNoCase(const ByteString& line, const char* prefix) {
-    const ByteString p(prefix);
-    return line.length() >= p.length() && line.compareNoCase(p.length(), 0, p, 0) == 0;
+bool startsWithNoCase(const ByteString& line, std::string_view prefix) {
+    if (line.length() < prefix.size()) return false;
+    for (uint32_t i = 0; i < prefix.size(); ++i) {
+        const char c = line[i], lower = static_cast<char>(c | 0x20);
+        if (c != prefix[i] && !(lower >= 'a' && lower <= 'z' && lower == (prefix[i] | 0x20))) return false;
+    }
+    return true;
 }
 
 const char* methodWord(uint32_t type) {
@@ -60,7 +67,8 @@ bool HttpRequest::ParseUrl(const ByteString& url, ByteString& scheme, ByteString
         host = text.Mid(hostStart);
         path = "/";
     }
-    const uint32_t colon = host.find(':');
+    // The port's colon comes after the brackets of an IPv6 literal.
+    const uint32_t colon = host.find(':', host.length() > 0 && host[0] == '[' ? host.find(']') : 0);
     if (colon != ByteString::npos) {
         port = static_cast<uint16_t>(parseU32(host.Mid(colon + 1)));
         host = host.Left(colon);
@@ -84,7 +92,8 @@ bool HttpRequest::Reset() {
     closeAfterResponse_ = 0;
     state_ = 0;
     receiveBuffer_ = ByteString();
-    consumedBytes_ = 0;
+    scan_ = 0;
+    headBytes_ = 0;
     return true;
 }
 
@@ -129,7 +138,7 @@ bool HttpRequest::SendRequest(uint32_t requestType, const ByteString& path, cons
         const bool viaProxy = !proxyHost_.empty();
         const ByteString& host = viaProxy ? proxyHost_ : serverHost_;
         const uint16_t port = viaProxy ? proxyPort_ : serverPort_;
-        if (!socket_->Connect(host, port, 0, 0, AF_INET, SOCK_STREAM, 0)) {
+        if (!socket_->Connect(host, port, 0, 0, AF_UNSPEC, SOCK_STREAM, 0)) {
             errorText_ += viaProxy ? "Error:  Unable to connect to proxy server '" : "Error:  Unable to connect to server '";
             errorText_ += host + "' on port " + textFromU16(port) + ".\n";
             errorText_ += socket_->TakeErrorText();
@@ -227,19 +236,43 @@ bool HttpRequest::FinaliseRequest() {
     return true;
 }
 
-void HttpRequest::dropConsumed() {
-    consumedBytes_ += receiveBuffer_.cursor();
-    receiveBuffer_.remove(0, receiveBuffer_.cursor());
-    receiveBuffer_.seekCursor(0, 0);
+bool HttpRequest::takeLine(ByteString& line) {
+    const char* bytes = receiveBuffer_.data();
+    const uint32_t length = receiveBuffer_.length(), start = receiveBuffer_.cursor();
+    uint32_t i = std::max(start, scan_);
+    while (i < length && bytes[i] != '\r' && bytes[i] != '\n') ++i;
+    scan_ = i;
+    if (i == length || (bytes[i] == '\r' && i + 1 == length)) return false;  // an LF may still follow a CR
+    uint32_t next = i + 1;
+    if (bytes[i] == '\r' && bytes[next] == '\n') ++next;
+    line = receiveBuffer_.Mid(start, i - start);
+    headBytes_ += next - start;
+    receiveBuffer_.seekCursor(0, next);
+    scan_ = next;
+    return true;
 }
 
-// Reads once more into the buffer, unless the response head has already
-// grown past its limit.
+bool HttpRequest::headTooLong() {
+    if (headBytes_ <= headLimit_) return false;
+    errorText_ += "Error:  The HTTP response headers are longer than " + textFromU32(headLimit_) + " bytes.\n";
+    return true;
+}
+
+// Reads once more into the buffer, unless the line still being received
+// already takes the response head past its limit.
 bool HttpRequest::receiveMore(const char* failure) {
-    dropConsumed();
-    if (static_cast<uint64_t>(consumedBytes_) + receiveBuffer_.length() >= kMaxHttpHeaderBytes) {
-        errorText_ += "Error:  The HTTP response headers are longer than 65536 bytes.\n";
-        return false;
+    const uint32_t consumed = receiveBuffer_.cursor();
+    const uint32_t pending = receiveBuffer_.length() - consumed;
+    if (static_cast<uint64_t>(headBytes_) + pending > headLimit_) {
+        headBytes_ += pending;
+        return !headTooLong();
+    }
+    // Taken lines are dropped only when that moves no more bytes than it
+    // frees, so the work stays linear in the bytes received.
+    if (consumed > 0 && consumed >= pending) {
+        receiveBuffer_.remove(0, consumed);
+        receiveBuffer_.seekCursor(0, 0);
+        scan_ -= consumed;
     }
     ByteString piece;
     if (!socket_->Receive(piece)) {
@@ -261,16 +294,18 @@ bool HttpRequest::ReceiveStatus(ByteString& version, ByteString& code, ByteStrin
                       "finalized.\n";
         return false;
     }
-    consumedBytes_ = 0;
+    // The head is counted from the response's first byte, empty lines
+    // before the status line included.
+    headBytes_ = 0;
     ByteString line;
     for (;;) {
-        const uint32_t before = receiveBuffer_.cursor();
-        line = receiveBuffer_.readLine(true);
+        if (!takeLine(line)) {
+            if (!receiveMore("Error:  Unable to receive the HTTP response.\n")) return false;
+            continue;
+        }
+        if (headTooLong()) return false;
         if (!line.empty()) break;
-        if (receiveBuffer_.cursor() != before) continue;  // an empty line before the status line
-        if (!receiveMore("Error:  Unable to receive the HTTP response.\n")) return false;
     }
-    dropConsumed();
     const uint32_t end = line.length();
     uint32_t i = 0;
     while (i < end && line[i] != ' ') ++i;
@@ -303,23 +338,20 @@ bool HttpRequest::ReceiveHeaders(ByteStringList& lines) {
                       "received.\n";
         return false;
     }
-    consumedBytes_ = 0;
     for (;;) {
-        const uint32_t before = receiveBuffer_.cursor();
-        ByteString line = receiveBuffer_.readLine(true);
-        if (receiveBuffer_.cursor() == before) {
+        ByteString line;
+        if (!takeLine(line)) {
             if (!receiveMore("Error:  Unable to receive the HTTP headers.\n")) return false;
             continue;
         }
+        if (headTooLong()) return false;
         if (line.empty()) break;
-        if (static_cast<uint64_t>(consumedBytes_) + receiveBuffer_.cursor() > kMaxHttpHeaderBytes) {
-            errorText_ += "Error:  The HTTP response headers are longer than 65536 bytes.\n";
-            return false;
-        }
         noteHeader(line);
         lines.push_back(std::move(line));
     }
-    dropConsumed();
+    receiveBuffer_.remove(0, receiveBuffer_.cursor());  // what follows is body
+    receiveBuffer_.seekCursor(0, 0);
+    scan_ = 0;
     if (chunked_ == 1 || requestType_ == kHttpHead) contentLength_ = Decimal();
     remainingLength_ = contentLength_;
     if (requestType_ == kHttpHead) {

@@ -36,17 +36,21 @@ protected:
 
 enum HttpRequestType : uint32_t { kHttpGet = 0, kHttpPost = 1, kHttpHead = 2 };
 
-// Response headers are limited to this many bytes in all (and so is the
-// text before a status line); a longer stream ends the exchange.
+// A response head (empty lines before the status line, the status line and
+// the header lines with their line ends) holds at most this many bytes; the
+// limit is checked after every line, so the verdict does not depend on how
+// the bytes arrive in pieces.
 constexpr uint32_t kMaxHttpHeaderBytes = 64 * 1024;
 
 class HttpRequest : public SocketClient {
 public:
-    HttpRequest() = default;
+    // `headLimit`: the most bytes a response head may hold.
+    explicit HttpRequest(uint32_t headLimit = kMaxHttpHeaderBytes) : headLimit_(headLimit) {}
     ~HttpRequest() override;
 
     // Splits "scheme://host[:port]/path"; backslashes count as slashes, a
-    // missing path is "/", a missing port is 0. False without "://".
+    // missing path is "/", a missing port is 0. False without "://". An
+    // IPv6 literal host keeps its brackets ("[::1]").
     static bool ParseUrl(const ByteString& url, ByteString& scheme, ByteString& host, uint16_t& port,
                          ByteString& path);
 
@@ -77,8 +81,12 @@ public:
 
 private:
     bool checkSocket();  // attached and connected
+    // Takes the next complete line of the response head; false when none
+    // has fully arrived. Each byte is looked at once, however the bytes
+    // arrive.
+    bool takeLine(ByteString& line);
+    bool headTooLong();  // appends the message when the head is past its limit
     bool receiveMore(const char* failure);
-    void dropConsumed();
     bool sendAuthorization(const ByteString& name, const ByteString& user, const ByteString& password,
                            uint32_t method, const char* unknownMethod);
     void noteHeader(const ByteString& line);
@@ -99,8 +107,10 @@ private:
     uint32_t chunked_ = 0;
     uint32_t closeAfterResponse_ = 0;
     uint32_t state_ = 0;
-    ByteString receiveBuffer_;
-    uint32_t consumedBytes_ = 0;  // bytes of the response head taken so far
+    ByteString receiveBuffer_;  // its cursor is the start of what is not yet taken
+    uint32_t scan_ = 0;         // where the search for the current line's end goes on
+    uint32_t headBytes_ = 0;    // bytes of the response head taken so far
+    uint32_t headLimit_;
 };
 
 }  // namespace orv

@@ -1,39 +1,27 @@
 #include "net/socket.h"
 
 #include <arpa/inet.h>
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "net/resolve.h"
 #include "net/socket_errors.h"
+#include "net/socket_state.h"
 #include "support/numbers.h"
 
 namespace orv {
-namespace {
-
-constexpr uint32_t kMinRead = 1024;
-constexpr uint32_t kMaxRead = 1024 * 1024;
-
-std::atomic<uint32_t> gConnectMs{10000};
-std::atomic<uint32_t> gIoMs{10000};
+namespace detail {
 
 void recordErrno() { setLastSocketError(socketErrorFromErrno(errno)); }
 
-int toPollMs(uint32_t seconds, uint32_t microseconds) {
-    uint64_t ms = static_cast<uint64_t>(seconds) * 1000 + (microseconds + 999) / 1000;
-    return ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(ms);
-}
-
-// 0 = no limit.
-int ioPollMs(uint32_t ms) { return ms == 0 ? -1 : (ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(ms)); }
-
-// 1 ready, 0 time-out, -1 error.
 int pollFor(int fd, short events, int ms) {
     pollfd p{fd, events, 0};
     int rc;
@@ -42,6 +30,16 @@ int pollFor(int fd, short events, int ms) {
     } while (rc < 0 && errno == EINTR);
     if (rc < 0) recordErrno();
     return rc;
+}
+
+int waitBudget(const SocketState& s, uint32_t limitMs) {
+    int64_t ms = limitMs == 0 ? -1 : limitMs;
+    if (s.deadline != Deadline::max()) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(s.deadline - Deadline::clock::now()).count();
+        const int64_t bounded = left < 0 ? 0 : left;
+        if (ms < 0 || bounded < ms) ms = bounded;
+    }
+    return ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(ms);
 }
 
 bool switchBlocking(SocketState& s, uint32_t flag) {
@@ -55,6 +53,20 @@ bool switchBlocking(SocketState& s, uint32_t flag) {
     return true;
 }
 
+}  // namespace detail
+
+using namespace detail;
+
+namespace {
+
+constexpr uint32_t kMinRead = 1024;
+constexpr uint32_t kMaxRead = 1024 * 1024;
+
+int toPollMs(uint32_t seconds, uint32_t microseconds) {
+    uint64_t ms = static_cast<uint64_t>(seconds) * 1000 + (microseconds + 999) / 1000;
+    return ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(ms);
+}
+
 bool setNonBlockingState(SocketState& s, uint32_t flag) {
     if (switchBlocking(s, flag)) return true;
     s.errorText += "Error:  Call to ioctlsocket failed.\n";
@@ -66,78 +78,27 @@ bool waitState(const SocketState& s, short events, uint32_t seconds, uint32_t mi
     return pollFor(s.handle, events, toPollMs(seconds, microseconds)) != 0;
 }
 
-void applySendTimeout(const SocketState& s) {
-    timeval tv{};
-    tv.tv_sec = static_cast<time_t>(s.timeouts.ioMilliseconds / 1000);
-    tv.tv_usec = static_cast<suseconds_t>((s.timeouts.ioMilliseconds % 1000) * 1000);
-    ::setsockopt(s.handle, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+socklen_t addressLength(const sockaddr_storage& a) {
+    return a.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
 }
 
-bool disconnectState(SocketState& s) {
-    if (s.handle < 0) {
-        setLastSocketError(10057);
-        s.errorText += "Error:  Socket not connected.\n";
-        return false;
-    }
-    switchBlocking(s, 0);
-    // A listening socket has no connection to shut down or drain.
-    const bool listening = s.connectionType == 1;
-    if (!listening) ::shutdown(s.handle, SHUT_WR);
-    if (!listening && waitState(s, POLLIN, s.waitSeconds, s.waitMicroseconds)) {
-        const time_t deadline = std::time(nullptr) + static_cast<time_t>(s.waitSeconds);
-        char scratch[4096];
-        ssize_t n;
-        do {
-            n = ::recv(s.handle, scratch, sizeof scratch, 0);
-        } while (n > 0 && waitState(s, POLLIN, s.waitSeconds, s.waitMicroseconds) &&
-                 std::time(nullptr) < deadline);
-    }
-    ::close(s.handle);
-    s.family = AF_INET;
-    s.type = SOCK_STREAM;
-    s.protocol = 0;
-    s.handle = -1;
-    s.nonBlocking = 0;
-    s.waitSeconds = 3;
-    s.waitMicroseconds = 0;
-    return true;
+void setPort(sockaddr_storage& a, uint16_t port) {
+    if (a.ss_family == AF_INET6) reinterpret_cast<sockaddr_in6*>(&a)->sin6_port = htons(port);
+    else reinterpret_cast<sockaddr_in*>(&a)->sin_port = htons(port);
 }
 
-// An IPv4 address in network order from dotted text or a host name.
-bool resolveAddress(const ByteString& text, in_addr_t& out) {
-    if (text.empty()) {
-        out = htonl(INADDR_ANY);
-        return true;
-    }
-    ByteString name = text;
-    out = ::inet_addr(name.c_str());
-    if (out != INADDR_NONE) return true;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    int rc = ::getaddrinfo(name.c_str(), nullptr, &hints, &found);
-    if (rc != 0 || !found) {
-        setLastSocketError(rc != 0 ? socketErrorFromResolver(rc, errno) : kSocketHostNotFound);
-        return false;
-    }
-    out = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    ::freeaddrinfo(found);
-    return true;
-}
-
-// A connect that gives up after the state's connection time-out; the socket
-// is blocking again afterwards.
+// A connect that gives up after the connection time-out or at the
+// deadline; the socket is blocking again afterwards.
 bool connectWithTimeout(SocketState& s) {
     int flags = ::fcntl(s.handle, F_GETFL, 0);
     ::fcntl(s.handle, F_SETFL, flags | O_NONBLOCK);
     bool ok = false;
-    if (::connect(s.handle, reinterpret_cast<const sockaddr*>(&s.address), sizeof s.address) == 0) {
+    if (::connect(s.handle, reinterpret_cast<const sockaddr*>(&s.address), addressLength(s.address)) == 0) {
         ok = true;
     } else if (errno != EINPROGRESS) {
         recordErrno();
     } else {
-        int rc = pollFor(s.handle, POLLOUT, ioPollMs(s.timeouts.connectMilliseconds));
+        int rc = pollFor(s.handle, POLLOUT, waitBudget(s, s.timeouts.connectMilliseconds));
         if (rc == 0) setLastSocketError(kSocketTimedOut);
         if (rc > 0) {
             int err = 0;
@@ -151,58 +112,110 @@ bool connectWithTimeout(SocketState& s) {
     return ok;
 }
 
-bool connectState(SocketState& s, const ByteString& text, uint16_t port, uint32_t connectionType,
-                  uint32_t nonBlocking, int32_t family, int32_t type, int32_t protocol) {
-    if (s.handle >= 0 && !disconnectState(s)) {
-        s.errorText += "Error disconnecting from connected socket.\n";
-        return false;
-    }
-    s.family = family;
-    s.type = type;
-    s.protocol = protocol;
-    in_addr_t ip = 0;
-    if (!resolveAddress(text, ip)) {
-        s.errorText += "Error:  Unable to get IP address for '" + text + "'.\n";
-        return false;
-    }
-    if (family != AF_INET) {
-        setLastSocketError(10047);
-        s.errorText += "Error:  Connect only supports the address family AF_INET.\n";
-        return false;
-    }
-    s.address = sockaddr_in{};
-    s.address.sin_family = static_cast<sa_family_t>(family);
-    s.address.sin_port = htons(port);
-    s.address.sin_addr.s_addr = ip;
-    s.handle = ::socket(family, type, protocol);
+// Creates the socket for `address` and connects or binds it.
+bool openSocket(SocketState& s, const sockaddr_storage& address, uint32_t connectionType) {
+    if (s.handle >= 0) ::close(s.handle);  // an earlier address that failed
+    s.address = address;
+    s.family = address.ss_family;
+    s.handle = ::socket(s.family, s.type, s.protocol);
     if (s.handle < 0) {
         recordErrno();
         s.handle = -1;
         s.errorText += "Error:  Unable to create a socket.\n";
         return false;
     }
-    applySendTimeout(s);
     if (!switchBlocking(s, 0)) {
         s.errorText += "Error:  Unable to switch to blocking mode.\n";
         return false;
     }
-    s.connectionType = connectionType;
-    const ByteString where = "'" + text + "' on port " + textFromU16(port);
     if (connectionType == 0) {
-        if (!connectWithTimeout(s)) {
-            s.errorText += "Error:  Unable to connect to " + where + ".\n";
-            return false;
-        }
-    } else if (connectionType == 1) {
+        // A request goes out as several small writes: each leaves at once
+        // instead of waiting for the peer's delayed acknowledgement.
         int on = 1;
-        ::setsockopt(s.handle, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        if (::bind(s.handle, reinterpret_cast<const sockaddr*>(&s.address), sizeof s.address) != 0) {
-            recordErrno();
-            s.errorText += "Error:  Unable to bind " + where + " to a socket.\n";
-            return false;
-        }
-    } else {
+        ::setsockopt(s.handle, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        return connectWithTimeout(s);
+    }
+    int on = 1;
+    ::setsockopt(s.handle, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (::bind(s.handle, reinterpret_cast<const sockaddr*>(&s.address), addressLength(s.address)) == 0) return true;
+    recordErrno();
+    return false;
+}
+
+}  // namespace
+
+namespace detail {
+
+bool disconnectState(SocketState& s) {
+    if (s.handle < 0) {
+        setLastSocketError(10057);
+        s.errorText += "Error:  Socket not connected.\n";
+        return false;
+    }
+    switchBlocking(s, 0);
+    // A listening socket has no connection to shut down or drain. Draining
+    // ends after the wait time, and at the deadline.
+    const bool listening = s.connectionType == 1;
+    if (!listening) ::shutdown(s.handle, SHUT_WR);
+    const int waitMs = std::min(toPollMs(s.waitSeconds, s.waitMicroseconds), waitBudget(s, 0x7FFFFFFF));
+    if (!listening && pollFor(s.handle, POLLIN, waitMs) != 0) {
+        const auto end = Deadline::clock::now() + std::chrono::milliseconds(waitMs);
+        char scratch[4096];
+        ssize_t n;
+        do {
+            n = ::recv(s.handle, scratch, sizeof scratch, MSG_DONTWAIT);
+        } while ((n > 0 || (n < 0 && errno == EAGAIN)) && Deadline::clock::now() < end &&
+                 pollFor(s.handle, POLLIN, std::min(waitMs, waitBudget(s, 0x7FFFFFFF))) > 0);
+    }
+    ::close(s.handle);
+    s.family = AF_INET;
+    s.type = SOCK_STREAM;
+    s.protocol = 0;
+    s.handle = -1;
+    s.nonBlocking = 0;
+    s.waitSeconds = 3;
+    s.waitMicroseconds = 0;
+    return true;
+}
+
+bool connectState(SocketState& s, const ByteString& text, uint16_t port, uint32_t connectionType,
+                  uint32_t nonBlocking, int32_t family, int32_t type, int32_t protocol) {
+    if (s.handle >= 0 && !disconnectState(s)) {
+        s.errorText += "Error disconnecting from connected socket.\n";
+        return false;
+    }
+    s.errorWithoutCode = false;
+    s.family = family;
+    s.type = type;
+    s.protocol = protocol;
+    if (family != AF_INET && family != AF_INET6 && family != AF_UNSPEC) {
+        setLastSocketError(10047);
+        s.errorText += "Error:  Connect only supports the address families AF_INET and AF_INET6.\n";
+        return false;
+    }
+    std::vector<sockaddr_storage> addresses;
+    if (!resolveHost(text, family, waitBudget(s, s.timeouts.connectMilliseconds), addresses)) {
+        s.errorText += "Error:  Unable to get IP address for '" + text + "'.\n";
+        return false;
+    }
+    if (connectionType > 1) {
         s.errorText += "Error:  Unknown connection type.\n";
+        return false;
+    }
+    s.connectionType = connectionType;
+    // Each address of the name in turn, until one connects.
+    const size_t tries = connectionType == 0 ? addresses.size() : 1;
+    bool ok = false;
+    for (size_t i = 0; i < tries && !ok; ++i) {
+        const uint32_t textLength = s.errorText.length();
+        setPort(addresses[i], port);
+        ok = openSocket(s, addresses[i], connectionType);
+        if (s.errorText.length() != textLength) return false;  // no socket at all
+    }
+    const ByteString where = "'" + text + "' on port " + textFromU16(port);
+    if (!ok) {
+        s.errorText += connectionType == 0 ? "Error:  Unable to connect to " + where + ".\n"
+                                           : "Error:  Unable to bind " + where + " to a socket.\n";
         return false;
     }
     if (nonBlocking == 1 && !switchBlocking(s, 1)) {
@@ -213,21 +226,28 @@ bool connectState(SocketState& s, const ByteString& text, uint16_t port, uint32_
 }
 
 bool sendState(SocketState& s, const ByteString& data) {
-    ssize_t n = -1;
-    if (s.handle < 0) {
-        setLastSocketError(10057);
-    } else {
-        do {
-            n = ::send(s.handle, data.data(), data.length(), MSG_NOSIGNAL);
-        } while (n < 0 && errno == EINTR);
+    uint32_t sent = 0;
+    bool ok = s.handle >= 0;
+    if (!ok) setLastSocketError(10057);
+    // A blocking socket sends everything, waiting for room at most the
+    // time-out each time and never past the deadline.
+    while (ok && sent < data.length()) {
+        if (s.nonBlocking == 0 && pollFor(s.handle, POLLOUT, waitBudget(s, s.timeouts.ioMilliseconds)) == 0) {
+            setLastSocketError(kSocketTimedOut);
+            ok = false;
+            break;
+        }
+        const ssize_t n = ::send(s.handle, data.data() + sent, data.length() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && (errno == EINTR || ((errno == EAGAIN || errno == EWOULDBLOCK) && s.nonBlocking == 0)))
+            continue;
         if (n < 0) {
-            // A blocking socket only stops with "would block" when its send
-            // time-out has passed.
-            bool timedOut = (errno == EAGAIN || errno == EWOULDBLOCK) && s.nonBlocking == 0;
-            setLastSocketError(timedOut ? kSocketTimedOut : socketErrorFromErrno(errno));
+            recordErrno();
+            ok = false;
+        } else {
+            sent += static_cast<uint32_t>(n);
         }
     }
-    if (n >= 0) return true;
+    if (ok) return true;
     s.errorText += "Error:  Unable to send data.\n";
     return false;
 }
@@ -239,8 +259,9 @@ bool receiveState(SocketState& s, ByteString& buffer) {
         s.errorText += "Error:  Unable to receive data.\n";
         return false;
     }
-    // A blocking read waits at most the time-out for the first byte.
-    if (s.nonBlocking == 0 && pollFor(s.handle, POLLIN, ioPollMs(s.timeouts.ioMilliseconds)) == 0) {
+    // A blocking read waits at most the time-out for the first byte, and
+    // never past the deadline.
+    if (s.nonBlocking == 0 && pollFor(s.handle, POLLIN, waitBudget(s, s.timeouts.ioMilliseconds)) == 0) {
         setLastSocketError(kSocketTimedOut);
         s.errorText += "Error:  Unable to receive data.\n";
         return false;
@@ -265,6 +286,10 @@ bool receiveState(SocketState& s, ByteString& buffer) {
     buffer.setLength(static_cast<uint32_t>(n));
     return n != 0;
 }
+
+}  // namespace detail
+
+namespace {
 
 bool listenState(SocketState& s) {
     if (s.handle >= 0 && ::listen(s.handle, 0x7FFFFFFF) == 0) return true;
@@ -297,7 +322,6 @@ bool acceptInto(SocketState& fresh) {
     }
     fresh.errorText.clear();
     fresh.connectionType = 0;
-    applySendTimeout(fresh);
     return setNonBlockingState(fresh, fresh.nonBlocking);
 }
 
@@ -309,13 +333,6 @@ SocketLibrary::~SocketLibrary() = default;
 std::shared_ptr<SocketLibrary> SocketLibrary::instance() {
     static std::shared_ptr<SocketLibrary> library = std::make_shared<SocketLibrary>();
     return library;
-}
-
-SocketTimeouts defaultSocketTimeouts() { return {gConnectMs.load(), gIoMs.load()}; }
-
-void setDefaultSocketTimeouts(const SocketTimeouts& timeouts) {
-    gConnectMs = timeouts.connectMilliseconds;
-    gIoMs = timeouts.ioMilliseconds;
 }
 
 SharedSocketState::~SharedSocketState() {
@@ -432,7 +449,9 @@ ByteString SocketHandle::TakeErrorText() {
     std::lock_guard<std::mutex> guard(s->lock);
     ByteString text = std::move(s->state.errorText);
     s->state.errorText.clear();
-    if (text.empty()) return {};
+    const bool withoutCode = s->state.errorWithoutCode;
+    s->state.errorWithoutCode = false;
+    if (text.empty() || withoutCode) return text;
     return text + describeSocketError(lastSocketError());
 }
 
@@ -440,7 +459,12 @@ void SocketHandle::SetTimeouts(const SocketTimeouts& timeouts) {
     auto s = acquire();
     std::lock_guard<std::mutex> guard(s->lock);
     s->state.timeouts = timeouts;
-    if (s->state.handle >= 0) applySendTimeout(s->state);
+}
+
+void SocketHandle::SetDeadline(Deadline deadline) {
+    auto s = acquire();
+    std::lock_guard<std::mutex> guard(s->lock);
+    s->state.deadline = deadline;
 }
 
 bool SocketHandle::Listen() {
@@ -452,11 +476,12 @@ bool SocketHandle::Listen() {
 uint16_t SocketHandle::LocalPort() {
     auto s = acquire();
     std::lock_guard<std::mutex> guard(s->lock);
-    sockaddr_in local{};
+    sockaddr_storage local{};
     socklen_t len = sizeof local;
     if (s->state.handle < 0 || ::getsockname(s->state.handle, reinterpret_cast<sockaddr*>(&local), &len) != 0)
         return 0;
-    return ntohs(local.sin_port);
+    return ntohs(local.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&local)->sin6_port
+                                             : reinterpret_cast<sockaddr_in*>(&local)->sin_port);
 }
 
 }  // namespace orv

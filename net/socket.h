@@ -7,6 +7,7 @@
 // the calling thread's last socket error. Nothing here talks to the user.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -33,30 +34,36 @@ private:
     bool started_ = false;
 };
 
-// Time-outs for a connection attempt and for each wait for data while
-// sending or receiving on a blocking socket. 10 seconds each by default;
-// 0 waits without a limit.
+// Time-outs for a connection attempt (name look-up included) and for each
+// wait for data while sending or receiving on a blocking socket. 10 seconds
+// each by default; 0 waits without a limit.
 struct SocketTimeouts {
     uint32_t connectMilliseconds = 10000;
     uint32_t ioMilliseconds = 10000;
 };
-// The time-outs that new sockets start with (tests shorten them).
-SocketTimeouts defaultSocketTimeouts();
-void setDefaultSocketTimeouts(const SocketTimeouts& timeouts);
+
+// A point in time after which no operation of a connection waits any more:
+// look-up, connect, send, receive and the draining on Disconnect all stop
+// there with the error WSAETIMEDOUT (10060). Deadline::max() is none.
+using Deadline = std::chrono::steady_clock::time_point;
 
 // The state of one connection, shared by every handle that refers to it.
 struct SocketState {
     int32_t family = AF_INET;
     int32_t type = SOCK_STREAM;
     int32_t protocol = 0;
-    sockaddr_in address{};  // the peer (connect, accept) or local (bind) address
+    sockaddr_storage address{};  // the peer (connect, accept) or local (bind) address
     int handle = -1;
     uint32_t connectionType = 0;  // 0 outgoing, 1 bound and waiting to accept
     uint32_t nonBlocking = 0;
     ByteString errorText;
     uint32_t waitSeconds = 3;  // draining time on Disconnect
     uint32_t waitMicroseconds = 0;
-    SocketTimeouts timeouts = defaultSocketTimeouts();
+    SocketTimeouts timeouts;
+    Deadline deadline = Deadline::max();
+    // The error text's last failure was not one of the sockets library
+    // (a secure connection's verdict): TakeErrorText adds no error code.
+    bool errorWithoutCode = false;
 };
 
 // A SocketState with the lock that serialises every operation on it. Handles
@@ -78,7 +85,9 @@ public:
     // A new handle to the same connection.
     virtual std::unique_ptr<SocketHandle> Clone() const;
     // Opens an outgoing connection (connectionType 0) or binds a local
-    // address (1). An empty address means any local address.
+    // address (1). An empty address means any local address. The family is
+    // AF_INET, AF_INET6 or AF_UNSPEC (either: each address of the name is
+    // tried in turn); an IPv6 literal may stand in brackets.
     virtual bool Connect(const ByteString& address, uint16_t port, uint32_t connectionType = 0,
                          uint32_t nonBlocking = 0, int32_t family = AF_INET, int32_t type = SOCK_STREAM,
                          int32_t protocol = 0);
@@ -101,19 +110,20 @@ public:
     virtual bool Receive(ByteString& buffer);
     virtual ByteString TakeErrorText();
 
-    // Outside the family's operations: time-outs of this connection, the
-    // listen step on its own (so a server can listen before it waits), and
-    // the local port (after binding port 0).
+    // Outside the family's operations: time-outs and deadline of this
+    // connection, the listen step on its own (so a server can listen before
+    // it waits), and the local port (after binding port 0).
     void SetTimeouts(const SocketTimeouts& timeouts);
+    void SetDeadline(Deadline deadline);
     bool Listen();
     uint16_t LocalPort();
 
 protected:
     explicit SocketHandle(std::shared_ptr<SharedSocketState> shared);
-
-private:
+    // A counted reference to the connection, taken under the handle's lock.
     std::shared_ptr<SharedSocketState> acquire() const;
 
+private:
     mutable std::mutex handleLock_;
     std::shared_ptr<SharedSocketState> shared_;
 };

@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6test6 libqt6svg6
   xvfb x11-apps imagemagick xdotool xauth
   nginx-light curl
+  libssl-dev openssl libcurl4-openssl-dev
   desktop-file-utils xdg-utils
   librsvg2-bin file dpkg-dev lintian appstream shared-mime-info libglib2.0-bin
 )

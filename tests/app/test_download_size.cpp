@@ -1,62 +1,67 @@
-// The "Determine Automatically..." exchange against scripted loopback servers.
+// The size request against scripted loopback servers: the bytes it sends,
+// how it reads each kind of answer, and how it fails.
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 #include "app/download_size.h"
 #include "net/socket.h"
+#include "net/socket_errors.h"
 #include "support/numbers.h"
 #include "tests/net/script_server.h"
 
 namespace orv {
 namespace {
 
-using testing::ScriptServer;
-using testing::ServerEnd;
+using namespace testing;  // the scripted servers
 
-ByteString local(uint16_t port, const char* path) {
-    return "http://127.0.0.1:" + textFromU16(port) + path;
+ByteString local(uint16_t port, const char* path) { return "http://127.0.0.1:" + textFromU16(port) + path; }
+
+ByteString sizeOrMessage(const ByteString& location, std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+    const DownloadSizeResult r = determineDownloadSize(location, {{}, limit});
+    return r.ok ? r.size : r.message;
 }
 
-TEST(DownloadSize, LocationsThatAreNotHttpUrls) {
-    DownloadSizeResult r = determineDownloadSize("www.example.com/setup.exe");
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, "The location field does not contain a valid URL.\nMake sure the 'Test' link works.");
-    EXPECT_EQ(determineDownloadSize("hTTps://www.example.com/setup.exe").message,
-              "The protocol is not HTTP.  This program does not support the HTTPS protocol.");
+TEST(DownloadSize, LocationsThatCannotBeAsked) {
+    const char* invalid = "The location field does not contain a valid URL.\nMake sure the 'Test' link works.";
+    for (const char* location : {"www.example.com/setup.exe", "http://user@example.com/", "http://h/a\r\nX-Injected: 1"})
+        EXPECT_EQ(sizeOrMessage(location), invalid);
+    EXPECT_EQ(sizeOrMessage("fTp://h/a"), "The protocol is not HTTP.  This program does not support the FTP protocol.");
 }
 
 TEST(DownloadSize, ExactRequestForAHostWithoutPort) {
     ScriptServer server({"HTTP/1.1 200 OK\r\nContent-Length: 1234\r\n\r\n"}, ServerEnd::AfterScript, 80);
     if (!server.bound()) GTEST_SKIP() << "port 80 cannot be bound by this user";
-    DownloadSizeResult r = determineDownloadSize("http://127.0.0.1/downloads/setup.exe");
-    EXPECT_TRUE(r.ok) << r.message.toStdString();
-    EXPECT_EQ(r.size, "1234");
-    EXPECT_EQ(server.received(), "HEAD /downloads/setup.exe HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    EXPECT_EQ(sizeOrMessage("http://127.0.0.1/downloads/my setup.exe#part"), "1234");
+    EXPECT_EQ(server.received(), "HEAD /downloads/my%20setup.exe HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
 }
 
-TEST(DownloadSize, PortInUrlAndMissingPathAndLooseContentLength) {
-    ScriptServer server({"HTTP/1.1 200 OK\r\nServer: test\r\n", "content-LENGTH:\t  1234 \r\n\r\n"});
-    DownloadSizeResult r = determineDownloadSize("HtTp://127.0.0.1:" + textFromU16(server.port()));
-    EXPECT_TRUE(r.ok) << r.message.toStdString();
-    EXPECT_EQ(r.size, "1234");
-    EXPECT_EQ(server.received(), "HEAD / HTTP/1.1\r\nHost: 127.0.0.1:" + textFromU16(server.port()) + "\r\n\r\n");
-}
-
-TEST(DownloadSize, ServerAnswersThatEndTheRequest) {
+TEST(DownloadSize, HowEachAnswerIsRead) {
+    const ByteString ok = "HTTP/1.1 200 OK\r\n", chunked = ok + "Transfer-Encoding: chunked\r\n\r\n";
+    const char* unknown = "Unable to determine the size of the file automatically.\nYou will have to enter the file size by hand.";
     const struct {
-        ByteString answer;
-        ServerEnd end;
-        const char* message;
+        std::vector<ByteString> answers;  // to HEAD, then to the ranged GET
+        const char* expected;
     } cases[] = {
-        {"HTTP/1.1 404 Not Found\r\nContent-Length: 10\r\n\r\n", ServerEnd::AfterScript,
+        {{ok + "Server: test\r\n", "content-LENGTH:\t  1234 \r\n\r\n"}, "1234"},
+        {{ok + "\r\n", kNextConnection, "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 0-0/0077\r\n\r\n"}, "77"},
+        {{"HTTP/1.1 501 No\r\n\r\n", kNextConnection, ok + "Content-Length: 88\r\n\r\nbody"}, "88"},
+        {{chunked, kNextConnection, chunked}, unknown},
+        {{ok + "\r\n", kNextConnection, "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes */77\r\n\r\n"}, unknown},
+        {{"HTTP/1.1 404 Not Found\r\nContent-Length: 10\r\n\r\n"},
          "Expected HTTP 200 response to request.\nReceived:  404 Not Found"},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Len: 5\r\n\r\n", ServerEnd::AfterScript,
-         "Unable to determine the size of the file automatically.\nYou will have to enter the file size by hand."},
-        {"HTTP/1.1 200 OK\r\n", ServerEnd::EndlessHeaders,
-         "Error getting the headers.\nError:  The HTTP response headers are longer than 65536 bytes.\n"},
+        {{"HTTP/1.1 302 Found\r\n\r\n"}, "Expected HTTP 200 response to request.\nReceived:  302 Found"},
+        {{"HTTP/1.1 301 Moved\r\nLocation: http://bad host/\r\n\r\n"},
+         "The server redirected the request to a location that is not a valid URL."},
+        {{"HTTP/1.1 308 Moved\r\nLocation: ftp://example.com/a\r\n\r\n"},
+         "The protocol is not HTTP.  This program does not support the FTP protocol."},
     };
     for (const auto& c : cases) {
-        ScriptServer server({c.answer}, c.end);
-        EXPECT_EQ(determineDownloadSize(local(server.port(), "/a")).message, c.message);
+        ScriptServer server(c.answers);
+        EXPECT_EQ(sizeOrMessage(local(server.port(), "")), c.expected);
+        const ByteString host = "/ HTTP/1.1\r\nHost: 127.0.0.1:" + textFromU16(server.port()) + "\r\n";
+        const ByteString get = c.answers.size() > 2 ? "GET " + host + "Range: bytes=0-0\r\n\r\n" : ByteString();
+        EXPECT_EQ(server.received(), "HEAD " + host + "\r\n" + get) << c.expected;
     }
 }
 
@@ -64,22 +69,19 @@ TEST(DownloadSize, ConnectionFailures) {
     SocketHandle closedPort;  // bound but not listening: connections are refused
     ASSERT_TRUE(closedPort.Connect("127.0.0.1", 0, 1));
     const ByteString port = textFromU16(closedPort.LocalPort());
-    EXPECT_EQ(determineDownloadSize("http://127.0.0.1:" + port + "/setup.exe").message,
-              "Error sending request to the server.\n"
-              "Error:  Unable to connect to server '127.0.0.1' on port " + port + ".\n" +
-                  "Error:  Unable to connect to '127.0.0.1' on port " + port + ".\n" +
-                  "Socket Error:  10061 (10061):\nWSAECONNREFUSED\nConnection refused.\n"
-                  "No connection could be made because the target computer actively refused it.  Typically "
-                  "indicates no server application is running on the host.");
+    EXPECT_EQ(sizeOrMessage("http://127.0.0.1:" + port + "/setup.exe"),
+              "Error sending request to the server.\nError:  Unable to connect to server '127.0.0.1' on port " + port +
+                  ".\nError:  Unable to connect to '127.0.0.1' on port " + port + ".\n" +
+                  describeSocketError(kSocketConnRefused));
+}
 
-    ScriptServer silent({});
-    const SocketTimeouts saved = defaultSocketTimeouts();
-    setDefaultSocketTimeouts({2000, 250});
-    DownloadSizeResult r = determineDownloadSize(local(silent.port(), "/a"));
-    setDefaultSocketTimeouts(saved);
-    const std::string expected = "Error getting the response.\nError:  Unable to receive the HTTP response.\n"
-                                 "Error:  Unable to receive data.\nSocket Error:  10060 (10060):\nWSAETIMEDOUT\n";
-    EXPECT_EQ(r.message.Left(static_cast<uint32_t>(expected.size())).toStdString(), expected);
+TEST(DownloadSize, ADrippingServerEndsAtTheDeadline) {
+    ScriptServer server({"HTTP/1.1 200 OK\r\nX-Slow: "}, ServerEnd::Drip);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(sizeOrMessage(local(server.port(), "/a"), std::chrono::milliseconds(600)),
+              "Error getting the headers.\nError:  Unable to receive the HTTP headers.\nError:  Unable to receive data.\n" +
+                  describeSocketError(kSocketTimedOut));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
 }  // namespace

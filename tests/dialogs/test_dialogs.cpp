@@ -180,10 +180,10 @@ TEST_F(VersionDialogTest, DetermineAutomaticallyAndTestLabels) {
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         return dialog.record().fileSize;
     };
-    EXPECT_EQ(determine(QStringLiteral("https://example.com/file.zip")), "1,234 bytes");
+    EXPECT_EQ(determine(QStringLiteral("ftp://example.com/file.zip")), "1,234 bytes");
     ASSERT_EQ(seen.boxes.size(), 1u);
     EXPECT_EQ(seen.boxes[0].caption + ": " + seen.boxes[0].text,
-              "Error: The protocol is not HTTP.  This program does not support the HTTPS protocol.");
+              "Error: The protocol is not HTTP.  This program does not support the FTP protocol.");
     testing::ScriptServer server({"HTTP/1.1 200 OK\r\ncontent-length:   987654\r\n\r\n"});
     ASSERT_TRUE(server.bound());
     EXPECT_EQ(determine(QStringLiteral("http://127.0.0.1:%1").arg(server.port())), "987654");

@@ -13,8 +13,7 @@ namespace {
 TEST(Socket, UnknownHostIsALookupFailure) {
     SocketHandle socket;
     EXPECT_FALSE(socket.Connect("no-such-host.invalid", 80));
-    EXPECT_EQ(socket.TakeErrorText().Left(68).toStdString(),
-              "Error:  Unable to get IP address for 'no-such-host.invalid'.\nSocket ");
+    EXPECT_EQ(socket.TakeErrorText().Left(68), "Error:  Unable to get IP address for 'no-such-host.invalid'.\nSocket ");
     EXPECT_TRUE(lastSocketError() == 11001 || lastSocketError() == 11002) << lastSocketError();
 }
 
