@@ -1,7 +1,7 @@
 #include "app/common_fields.h"
 #include "app/editing.h"
 #include "cli/commands.h"
-#include "cli/package_json.h"
+#include "app/package_json.h"
 #include "support/numbers.h"
 
 namespace orv::cli {

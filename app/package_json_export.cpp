@@ -1,11 +1,11 @@
 #include <nlohmann/json.hpp>
 
 #include "app/common_fields.h"
-#include "cli/json_fields.h"
-#include "cli/package_json.h"
+#include "app/package_json_fields.h"
+#include "app/package_json.h"
 #include "net/base64.h"
 
-namespace orv::cli {
+namespace orv {
 
 namespace {
 
@@ -21,9 +21,9 @@ public:
     }
 
     template <typename R, size_t N>
-    Json record(const R& r, const Field<R> (&fields)[N]) {
+    Json record(const R& r, const JsonField<R> (&fields)[N]) {
         Json o = Json::object();
-        for (const Field<R>& f : fields) {
+        for (const JsonField<R>& f : fields) {
             if (f.text) o[f.name] = text(r.*f.text);
             else if (f.number) o[f.name] = r.*f.number;
             else o[f.name] = Json((r.*f.ids).items());
@@ -33,7 +33,7 @@ public:
 
     // A list of records, one record a line.
     template <typename R, size_t N>
-    void list(std::string& out, const char* name, const RecordArray<R>& records, const Field<R> (&fields)[N]) {
+    void list(std::string& out, const char* name, const RecordArray<R>& records, const JsonField<R> (&fields)[N]) {
         out += "  \"";
         out += name;
         out += "\": [";
@@ -67,13 +67,13 @@ std::string packageToJson(const Package& p, TextCodec& codec) {
         out += "\": " + Exporter::dump(e.text(p.common.field(i)));
     }
     out += "\n  },\n";
-    e.list(out, "versions", p.versions, kVersionFields);
+    e.list(out, "versions", p.versions, kVersionJsonFields);
     out += ",\n";
-    e.list(out, "features", p.features, kFeatureFields);
+    e.list(out, "features", p.features, kFeatureJsonFields);
     out += ",\n";
-    e.list(out, "bugs", p.bugs, kBugFields);
+    e.list(out, "bugs", p.bugs, kBugJsonFields);
     out += "\n}\n";
     return out;
 }
 
-}  // namespace orv::cli
+}  // namespace orv

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "app/common_fields.h"
-#include "cli/json_fields.h"
-#include "cli/package_json.h"
+#include "app/package_json_fields.h"
+#include "app/package_json.h"
 
-namespace orv::cli {
+namespace orv {
 
 namespace {
 
@@ -69,9 +69,9 @@ struct PendingText {
 };
 
 template <typename R, size_t N>
-std::vector<const char*> namesOf(const Field<R> (&fields)[N]) {
+std::vector<const char*> namesOf(const JsonField<R> (&fields)[N]) {
     std::vector<const char*> names;
-    for (const Field<R>& f : fields) names.push_back(f.name);
+    for (const JsonField<R>& f : fields) names.push_back(f.name);
     return names;
 }
 
@@ -90,9 +90,9 @@ public:
         std::vector<const char*> common;
         for (const CommonField& f : commonFields()) common.push_back(f.name);
         members_[kCommon] = common;
-        members_[kVersion] = namesOf(kVersionFields);
-        members_[kFeature] = namesOf(kFeatureFields);
-        members_[kBug] = namesOf(kBugFields);
+        members_[kVersion] = namesOf(kVersionJsonFields);
+        members_[kFeature] = namesOf(kFeatureJsonFields);
+        members_[kBug] = namesOf(kBugJsonFields);
     }
 
     // The parser's events.
@@ -193,18 +193,18 @@ uint32_t Reader::lastIndex(Kind kind) const {
 
 ByteString& Reader::text(Kind kind, int field, uint32_t index) {
     switch (kind) {
-    case kVersion: return p_.versions[index].*kVersionFields[field].text;
-    case kFeature: return p_.features[index].*kFeatureFields[field].text;
-    case kBug: return p_.bugs[index].*kBugFields[field].text;
+    case kVersion: return p_.versions[index].*kVersionJsonFields[field].text;
+    case kFeature: return p_.features[index].*kFeatureJsonFields[field].text;
+    case kBug: return p_.bugs[index].*kBugJsonFields[field].text;
     default: return p_.common.field(static_cast<uint32_t>(field));
     }
 }
 
 bool Reader::isText(Kind kind, int field) const {
     switch (kind) {
-    case kVersion: return kVersionFields[field].text;
-    case kFeature: return kFeatureFields[field].text;
-    case kBug: return kBugFields[field].text;
+    case kVersion: return kVersionJsonFields[field].text;
+    case kFeature: return kFeatureJsonFields[field].text;
+    case kBug: return kBugJsonFields[field].text;
     default: return true;
     }
 }
@@ -212,9 +212,9 @@ bool Reader::isText(Kind kind, int field) const {
 uint32_t* Reader::number(Kind kind, int field) {
     const uint32_t i = lastIndex(kind);
     switch (kind) {
-    case kVersion: return kVersionFields[field].number ? &(p_.versions[i].*kVersionFields[field].number) : nullptr;
-    case kFeature: return kFeatureFields[field].number ? &(p_.features[i].*kFeatureFields[field].number) : nullptr;
-    case kBug: return kBugFields[field].number ? &(p_.bugs[i].*kBugFields[field].number) : nullptr;
+    case kVersion: return kVersionJsonFields[field].number ? &(p_.versions[i].*kVersionJsonFields[field].number) : nullptr;
+    case kFeature: return kFeatureJsonFields[field].number ? &(p_.features[i].*kFeatureJsonFields[field].number) : nullptr;
+    case kBug: return kBugJsonFields[field].number ? &(p_.bugs[i].*kBugJsonFields[field].number) : nullptr;
     default: return nullptr;
     }
 }
@@ -222,9 +222,9 @@ uint32_t* Reader::number(Kind kind, int field) {
 IdList* Reader::ids(Kind kind, int field) {
     const uint32_t i = lastIndex(kind);
     switch (kind) {
-    case kVersion: return kVersionFields[field].ids ? &(p_.versions[i].*kVersionFields[field].ids) : nullptr;
-    case kFeature: return kFeatureFields[field].ids ? &(p_.features[i].*kFeatureFields[field].ids) : nullptr;
-    case kBug: return kBugFields[field].ids ? &(p_.bugs[i].*kBugFields[field].ids) : nullptr;
+    case kVersion: return kVersionJsonFields[field].ids ? &(p_.versions[i].*kVersionJsonFields[field].ids) : nullptr;
+    case kFeature: return kFeatureJsonFields[field].ids ? &(p_.features[i].*kFeatureJsonFields[field].ids) : nullptr;
+    case kBug: return kBugJsonFields[field].ids ? &(p_.bugs[i].*kBugJsonFields[field].ids) : nullptr;
     default: return nullptr;
     }
 }
@@ -353,4 +353,4 @@ bool packageFromJson(std::string_view json, const std::string& encoding, Package
     return true;
 }
 
-}  // namespace orv::cli
+}  // namespace orv

@@ -10,7 +10,7 @@
 #include "app/text_codec.h"
 #include "package/model.h"
 
-namespace orv::cli {
+namespace orv {
 
 inline constexpr const char* kJsonFormatName = "orvantis-package";
 inline constexpr unsigned kJsonFormatVersion = 1;
@@ -25,4 +25,4 @@ std::string packageToJson(const Package& p, TextCodec& codec);
 // not JSON of this shape or a text the encoding cannot hold.
 bool packageFromJson(std::string_view json, const std::string& encoding, Package& p, std::string& error);
 
-}  // namespace orv::cli
+}  // namespace orv
