@@ -40,8 +40,9 @@ int runShow(const Options& o, Context& ctx) {
     if (const int status = loadPackage(o.file, p)) return status;
     std::string out = "Common information\n";
     for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) {
-        const std::string label = std::string("  ") + commonFields()[i].label + " ";
-        out += indented(label, ctx.show(p.common.field(i)), std::string(label.size(), ' '));
+        const std::string label = std::string("  ") + commonFields()[i].label;
+        const std::string value = ctx.show(p.common.field(i));
+        out += value.empty() ? label + "\n" : indented(label + " ", value, std::string(label.size() + 1, ' '));
     }
     showList(out, ctx, p, RecordKind::Versions, "Versions");
     showList(out, ctx, p, RecordKind::Features, "Features");

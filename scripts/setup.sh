@@ -11,6 +11,7 @@ packages=(
   xvfb x11-apps imagemagick xdotool xauth
   nginx-light curl
   desktop-file-utils xdg-utils
+  libcli11-dev nlohmann-json3-dev
 )
 
 missing=()
