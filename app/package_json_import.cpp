@@ -232,8 +232,11 @@ IdList* Reader::ids(Kind kind, int field) {
 bool Reader::key(std::string& k) {
     Level& l = top();
     const auto members = membersOf(l);
+    // Members mostly come in the order of an export: try the next one first.
+    const size_t next = static_cast<size_t>(l.member + 1);
     l.member = -1;
-    for (size_t i = 0; i < members.size(); ++i) {
+    if (next < members.size() && k == members[next]) l.member = static_cast<int>(next);
+    for (size_t i = 0; i < members.size() && l.member < 0; ++i) {
         if (k == members[i]) l.member = static_cast<int>(i);
     }
     if (l.member < 0) return fail("unknown member \"" + k.substr(0, 64) + "\"");
@@ -326,6 +329,7 @@ bool Reader::finish(const std::string& encodingOverride) {
     ByteString bytes;
     for (const PendingText& t : pending_) {
         ByteString& field = text(t.kind, t.field, t.index);
+        if (codec.keepsAsIs(field.view())) continue;
         if (!codec.encode(field.view(), bytes)) {
             const char* kinds[] = {"common", "versions", "features", "bugs"};
             const char* name = membersOf({t.kind == kCommon ? Frame::Common : Frame::Record, t.kind})[t.field];

@@ -15,6 +15,9 @@
 
 namespace orv {
 
+// True when every byte is below 0x80.
+bool isAscii(std::string_view bytes);
+
 // The encoding of the current locale's character type (LC_CTYPE), as iconv
 // names it ("UTF-8", "ANSI_X3.4-1968" for the C locale).
 std::string localeEncoding();
@@ -37,6 +40,9 @@ public:
     // The text as UTF-8. False when some byte does not decode or the
     // decoded text would not encode back to the same bytes.
     bool decode(std::string_view bytes, std::string& utf8);
+    // Whether this UTF-8 text has the same bytes in this encoding, so that
+    // encode would only copy it (ASCII in an ASCII-compatible encoding).
+    bool keepsAsIs(std::string_view utf8) const { return asciiCompatible_ && isAscii(utf8); }
     // UTF-8 text in this encoding. False for invalid UTF-8 or a character
     // the encoding cannot hold.
     bool encode(std::string_view utf8, ByteString& bytes);
@@ -58,8 +64,5 @@ private:
     std::string name_;
     std::string scratch_;
 };
-
-// True when every byte is below 0x80.
-bool isAscii(std::string_view bytes);
 
 }  // namespace orv

@@ -60,11 +60,14 @@ int runExport(const Options& o, Context& ctx) {
 }
 
 int runImport(const Options& o, Context&) {
-    ByteString json;
-    if (!readInput(o.input, json)) return kFileError;
     Package p;
-    std::string error;
-    if (!packageFromJson(json.view(), o.encoding, p, error)) return complain(kFileError, quoted(o.input) + ": " + error);
+    {  // the JSON goes before the package file is built, which reuses its memory
+        ByteString json;
+        if (!readInput(o.input, json)) return kFileError;
+        std::string error;
+        if (!packageFromJson(json.view(), o.encoding, p, error))
+            return complain(kFileError, quoted(o.input) + ": " + error);
+    }
     return writePackageFile(o.output, p);
 }
 
