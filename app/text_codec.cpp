@@ -92,9 +92,9 @@ std::string localeEncoding() {
     return codeset && *codeset ? codeset : "ANSI_X3.4-1968";
 }
 
-bool isAscii(std::string_view bytes) {
+bool isPlainAscii(std::string_view bytes) {
     for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
+        if (static_cast<unsigned char>(c) >= 0x80 || c == kEscape || c == kShiftOut || c == kShiftIn) return false;
     }
     return true;
 }
@@ -117,8 +117,10 @@ bool TextCodec::open(const std::string& encoding) {
         return false;
     }
     name_ = name;
-    std::string ascii(128, '\0');
-    for (int i = 0; i < 128; ++i) ascii[i] = static_cast<char>(i);
+    std::string ascii;
+    for (int i = 0; i < 0x80; ++i) {
+        if (i != kEscape && i != kShiftOut && i != kShiftIn) ascii += static_cast<char>(i);
+    }
     std::string back;
     asciiCompatible_ = convert(toUnicode_, ascii, back) && back == ascii && convert(fromUnicode_, ascii, back) &&
                        back == ascii;
@@ -126,7 +128,7 @@ bool TextCodec::open(const std::string& encoding) {
 }
 
 bool TextCodec::decode(std::string_view bytes, std::string& utf8) {
-    if (asciiCompatible_ && isAscii(bytes)) {
+    if (asciiCompatible_ && isPlainAscii(bytes)) {
         utf8.assign(bytes);
         return true;
     }
@@ -135,7 +137,7 @@ bool TextCodec::decode(std::string_view bytes, std::string& utf8) {
 
 bool TextCodec::encode(std::string_view utf8, ByteString& bytes) {
     if (utf8.size() >= ByteString::npos) return false;
-    if (asciiCompatible_ && isAscii(utf8)) {
+    if (asciiCompatible_ && isPlainAscii(utf8)) {
         bytes = ByteString(utf8);
         return true;
     }
@@ -145,12 +147,12 @@ bool TextCodec::encode(std::string_view utf8, ByteString& bytes) {
 }
 
 std::string TextCodec::decodeShowing(std::string_view bytes) {
-    if (asciiCompatible_ && isAscii(bytes)) return std::string(bytes);
+    if (asciiCompatible_ && isPlainAscii(bytes)) return std::string(bytes);
     return convertShowing(toUnicode_, bytes, false);
 }
 
 std::string TextCodec::encodeShowing(std::string_view utf8) {
-    if (asciiCompatible_ && isAscii(utf8)) return std::string(utf8);
+    if (asciiCompatible_ && isPlainAscii(utf8)) return std::string(utf8);
     return convertShowing(fromUnicode_, utf8, true);
 }
 

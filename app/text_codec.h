@@ -15,8 +15,11 @@
 
 namespace orv {
 
-// True when every byte is below 0x80.
-bool isAscii(std::string_view bytes);
+// ASCII (every byte below 0x80) without the bytes that switch stateful encodings (ISO-2022 and
+// the like) into another character set: escape, shift out, shift in. In an
+// encoding that keeps ASCII, such a text stands for itself.
+bool isPlainAscii(std::string_view bytes);
+inline constexpr char kEscape = 0x1B, kShiftOut = 0x0E, kShiftIn = 0x0F;
 
 // The encoding of the current locale's character type (LC_CTYPE), as iconv
 // names it ("UTF-8", "ANSI_X3.4-1968" for the C locale).
@@ -42,7 +45,7 @@ public:
     bool decode(std::string_view bytes, std::string& utf8);
     // Whether this UTF-8 text has the same bytes in this encoding, so that
     // encode would only copy it (ASCII in an ASCII-compatible encoding).
-    bool keepsAsIs(std::string_view utf8) const { return asciiCompatible_ && isAscii(utf8); }
+    bool keepsAsIs(std::string_view utf8) const { return asciiCompatible_ && isPlainAscii(utf8); }
     // UTF-8 text in this encoding. False for invalid UTF-8 or a character
     // the encoding cannot hold.
     bool encode(std::string_view utf8, ByteString& bytes);
@@ -60,7 +63,7 @@ private:
 
     iconv_t toUnicode_ = kClosed;
     iconv_t fromUnicode_ = kClosed;
-    bool asciiCompatible_ = false;  // ASCII texts stand for themselves
+    bool asciiCompatible_ = false;  // plain ASCII texts stand for themselves
     std::string name_;
     std::string scratch_;
 };

@@ -88,7 +88,7 @@ std::string url(const ScriptServer& s, const char* path = "/setup.exe") {
 
 ByteString randomText(std::mt19937& rng) {
     static const char* const kSamples[] = {"", "Tidewater", "Gr\xC3\xBC\xC3\x9F" "e", "\xE6\x97\xA5\xE6\x9C\xAC",
-                                           "caf\xE9", "\x1B]0;owned\x07", "\xE2\x80\xAEtxt.exe", "a\r\nb"};
+                                           "caf\xE9", "\x1B(Bx", "\x1B]0;owned\x07", "\xE2\x80\xAEtxt.exe", "a\r\nb"};
     if (rng() % 2) return kSamples[rng() % std::size(kSamples)];
     ByteString t;
     for (uint32_t n = rng() % 9; n > 0; --n) t.append(static_cast<char>(rng()));
@@ -177,7 +177,6 @@ TEST_F(Cli, CommandsOnTheSamplePackage) {
          "free: bought on 2007-11-22, on or after 2007-11-22 (60 days before 2.0 was released on 2008-01-21)\n"},
         {{"eligible", sample_, "--owned", "1.0", "--purchased", "2007-11-21"}, 1, "paid: 1.0 is not in the"},
         {{"eligible", sample_, "--owned", "1.2", "--purchased", "2000-01-01"}, 0, "free: 1.2 is in the free-upgrade list of 2.0"},
-        {{"eligible", sample_, "--owned", "1.0", "--for", "1.1", "--purchased", "2000-01-01"}, 0, "free: 1.0 is in"},
         {{"check", sample_}, 0, ""},
         {{"add-version", "--help"}, 0, "--size-from-url"},
     };
@@ -204,10 +203,8 @@ TEST_F(Cli, UsageFileAndFormatErrorsSayWhatIsWrongAndWriteNothing) {
         {{"frobnicate"}, "", 2, "unknown command 'frobnicate'"},
         {{"show"}, "", 2, "FILE is required"},
         {{"notes", sample_, "--version", "9.9"}, "", 2, "holds no version '9.9'"},
-        {{"notes", sample_, "--version", "2.0", "--format", "html"}, "", 2, "html"},
         {{"eligible", sample_, "--owned", "1.0", "--purchased", "2007-02-30"}, "", 2, "not a date"},
         {{"add-version", sample_, "--version", "3.0", "--location", "http://x/", "--size", "12 MB"}, "", 2, "number"},
-        {{"add-version", sample_, "--version", "3.0", "--location", "h", "--size", "1", "--size-from-url"}, "", 2, "excludes"},
         {{"add-version", sample_, "--version", "2.0", "--location", "http://x/"}, "", 1, "holds version '2.0' already"},
         {{"export", sample_, "--encoding", "no-such-code"}, "", 2, "unknown encoding 'no-such-code'"},
         {{"show", file("missing.dat")}, "", 3, "missing.dat': No such file or directory"},
@@ -236,30 +233,16 @@ TEST_F(Cli, UsageFileAndFormatErrorsSayWhatIsWrongAndWriteNothing) {
 }
 
 TEST_F(Cli, CheckReportsEachPlantedFault) {
-    Package p;
-    p.common.productLink = "www.example.com";
-    p.common.companyEmail = "sales at example.com";
-    p.common.salesEmail = "mailto:sales@example.com";
-    p.common.techSupportEmail = "help@example.com";
-    p.common.companyLink = "HTTPS://Example.com/";
-    const auto version = [&](uint32_t id, const char* day, const char* location, const char* size, IdList free) {
-        p.versions.append({});
-        VersionRecord& v = p.versions[p.versions.count() - 1];
-        std::tie(v.id, v.releaseDate, v.location, v.fileSize, v.freeUpgrades) = std::tie(id, day, location, size, free);
-        return &v;
-    };
-    version(3, "2007-05-14 00:00:00", "http://example.com/a.exe", "2457600", {3});
-    version(3, "2007-04-01 00:00:00", "ftp://example.com/a", "12 MB", {9});
-    version(0, "2007-02-30 00:00:00", "", "", {})->thumbnail = "javascript:alert(1)";
-    p.features.setCount(2);
-    std::tie(p.features[0].id, p.features[0].screenshot, p.features[0].versions) =
-        std::make_tuple(1, "http://example.com/s.png", IdList{3, 7});
-    p.features[1].id = 1;
-    p.bugs.setCount(2);
-    std::tie(p.bugs[0].id, p.bugs[0].introduced, p.bugs[0].fixed, p.bugs[0].affectedFeatures) =
-        std::make_tuple(1, 3, 8, IdList{2});
-    p.bugs[1].id = 2;
-    const Result r = run({"check", write("faulty.dat", p), "--json"});
+    const Result made = run({"import", "-", "-o", file("faulty.dat")}, R"j({"format": {"name": "orvantis-package",
+        "version": 1}, "common": {"productLink": "www.example.com", "companyEmail": "sales at example.com",
+        "salesEmail": "mailto:sales@example.com", "techSupportEmail": "help@example.com", "companyLink": "HTTPS://x/"},
+      "versions": [{"id": 3, "releaseDate": "2007-05-14 00:00:00", "location": "http://x/a", "fileSize": "1", "freeUpgrades": [3]},
+        {"id": 3, "releaseDate": "2007-04-01 00:00:00", "location": "ftp://x/a", "fileSize": "12 MB", "freeUpgrades": [9]},
+        {"id": 0, "releaseDate": "2007-02-30 00:00:00", "thumbnail": "javascript:alert(1)"}],
+      "features": [{"id": 1, "screenshot": "http://x/s.png", "versions": [3, 7]}, {"id": 1}],
+      "bugs": [{"id": 1, "introduced": 3, "fixed": 8, "affectedFeatures": [2]}, {"id": 2}]})j");
+    ASSERT_EQ(made.status, 0) << made.err;
+    const Result r = run({"check", file("faulty.dat"), "--json"});
     EXPECT_EQ(r.status, 1) << r.err;
     std::set<std::string> found;
     const Json report = Json::parse(r.out);
@@ -309,8 +292,10 @@ TEST_F(Cli, SizeAndAddVersionAndOnlineCheckAskTheServer) {
     ScriptServer location({ok4321}), screenshot({"HTTP/1.1 500 Oops\r\n\r\n"});
     Package p;
     p.versions.setCount(1);
-    std::tie(p.versions[0].id, p.versions[0].location, p.versions[0].fileSize, p.versions[0].screenshot) =
-        std::make_tuple(1, ByteString(url(location)), "4320", ByteString(url(screenshot, "/s.png")));
+    p.versions[0].id = 1;
+    p.versions[0].location = ByteString(url(location));
+    p.versions[0].fileSize = "4320";
+    p.versions[0].screenshot = ByteString(url(screenshot, "/s.png"));
     const Result online = run({"check", write("online.dat", p), "--online"});
     EXPECT_EQ(online.status, 1);
     EXPECT_NE(online.out.find("version 1 (id 1) fileSize: \"4320\" bytes, but the download location reports \"4321\"\n"),
