@@ -18,9 +18,10 @@ bool carries(const FeatureRecord& f, uint32_t versionId) {
 
 // One line of a list: line breaks become blanks. For Markdown, the
 // characters that open emphasis, code, links, raw HTML or tables are
-// escaped anywhere, and so is a start that would open a block (a nested
-// list, a heading, a quote), so no title changes the notes' structure.
-ByteString itemText(const ByteString& title, NotesFormat format) {
+// escaped anywhere, and in a list item so is a start that would open a
+// block (a nested list, a heading, a quote), so no title changes the notes'
+// structure.
+ByteString itemText(const ByteString& title, NotesFormat format, bool listItem = true) {
     const bool markdown = format == NotesFormat::Markdown;
     uint32_t digits = 0;
     while (digits < title.length() && std::isdigit(title.byteAt(digits))) ++digits;
@@ -32,7 +33,7 @@ ByteString itemText(const ByteString& title, NotesFormat format) {
             out += ' ';
             continue;
         }
-        const bool opensBlock = (i == 0 && std::strchr("-+#>=", c)) || (i == digits && (c == '.' || c == ')'));
+        const bool opensBlock = listItem && ((i == 0 && std::strchr("-+#>=", c)) || (i == digits && (c == '.' || c == ')')));
         if (markdown && c != '\0' && (std::strchr("\\`*_[]<>&!|~", c) || opensBlock)) out += '\\';
         out += c;
     }
@@ -84,7 +85,7 @@ ReleaseNotes releaseNotes(const Package& p, uint32_t versionPosition) {
 ByteString formatReleaseNotes(const Package& p, uint32_t versionPosition, const ReleaseNotes& notes,
                               NotesFormat format) {
     ByteString out = format == NotesFormat::Markdown ? "## " : "";
-    out += itemText(versionLabel(p.versions[versionPosition]), format);
+    out += itemText(versionLabel(p.versions[versionPosition]), format, false);
     out += "\n";
     std::vector<ByteString> items;
     for (uint32_t i : notes.newFeatures) items.push_back(itemText(p.features[i].title, format));
