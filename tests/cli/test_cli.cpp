@@ -65,11 +65,15 @@ protected:
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        std::string lc = std::string("LC_ALL=") + locale;
-        char* env[] = {lc.data(), nullptr};
+        std::vector<std::string> vars = {std::string("LC_ALL=") + locale};
+        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})  // sanitizer runs
+            if (const char* value = std::getenv(name)) vars.push_back(std::string(name) + "=" + value);
+        std::vector<char*> env;
+        for (std::string& v : vars) env.push_back(v.data());
+        env.push_back(nullptr);
         pid_t pid = 0;
         Result r;
-        if (posix_spawn(&pid, ORV_CLI, &io, nullptr, argv.data(), env) == 0 && waitpid(pid, &r.status, 0) == pid)
+        if (posix_spawn(&pid, ORV_CLI, &io, nullptr, argv.data(), env.data()) == 0 && waitpid(pid, &r.status, 0) == pid)
             r.status = WIFEXITED(r.status) ? WEXITSTATUS(r.status) : 128 + WTERMSIG(r.status);
         posix_spawn_file_actions_destroy(&io);
         r.out = slurp(file("stdout"));
