@@ -61,7 +61,8 @@ struct Level {
     const char* name = "";   // objects: the name of the member being read
 };
 
-// A text given as a JSON string, still in UTF-8 in its field.
+// A text given as a JSON string before its encoding was known, still in
+// UTF-8 in its field.
 struct PendingText {
     Kind kind;
     uint8_t field;
@@ -86,7 +87,8 @@ constexpr uint64_t kRecordBudgetPerByte = 64;
 
 class Reader {
 public:
-    Reader(Package& p, size_t inputSize) : p_(p), budget_(kRecordBudgetPerByte * inputSize + (1u << 20)) {
+    Reader(Package& p, size_t inputSize, TextCodec& codec)
+        : p_(p), codec_(codec), budget_(kRecordBudgetPerByte * inputSize + (1u << 20)) {
         std::vector<const char*> common;
         for (const CommonField& f : commonFields()) common.push_back(f.name);
         members_[kCommon] = common;
@@ -115,8 +117,9 @@ public:
         return false;
     }
 
-    // After the parse: the texts encoded, the format checked.
-    bool finish(const std::string& encodingOverride);
+    // After the parse: the format checked, the texts that came before their
+    // encoding was known encoded.
+    bool finish();
     const std::string& error() const { return error_; }
 
 private:
@@ -131,12 +134,15 @@ private:
     uint32_t* number(Kind kind, int field);
     IdList* ids(Kind kind, int field);
 
+    bool openCodec(const std::string& name);
+    std::string cannotWrite() const;
+
     Package& p_;
+    TextCodec& codec_;  // open once the encoding is known
     std::vector<Level> stack_;
     std::vector<const char*> members_[4];
     std::vector<PendingText> pending_;
     std::string error_;
-    std::string encoding_;
     std::string formatName_;
     uint64_t formatVersion_ = 0;
     bool sawFormat_ = false;
@@ -249,7 +255,7 @@ bool Reader::key(std::string& k) {
 bool Reader::string(std::string& s) {
     if (stack_.empty()) return wrong("a string");
     Level& l = top();
-    if (l.frame == Frame::Root && l.member == 1) return encoding_ = s, true;
+    if (l.frame == Frame::Root && l.member == 1) return codec_.isOpen() || openCodec(s);
     if (l.frame == Frame::Format && l.member == 0) return formatName_ = s, true;
     if (l.frame == Frame::Text) {
         const Level& owner = stack_[stack_.size() - 2];
@@ -260,9 +266,23 @@ bool Reader::string(std::string& s) {
     if (!textField) return wrong("a string");
     if (s.size() >= ByteString::npos) return fail("text too long");
     const uint32_t index = l.frame == Frame::Common ? 0 : lastIndex(l.kind);
-    text(l.kind, l.member, index) = ByteString(s);
-    pending_.push_back({l.kind, static_cast<uint8_t>(l.member), index});
-    return true;
+    ByteString& target = text(l.kind, l.member, index);
+    if (!codec_.isOpen()) {  // an encoding member may still follow (jq -S sorts it after the texts)
+        target = ByteString(s);
+        pending_.push_back({l.kind, static_cast<uint8_t>(l.member), index});
+        return true;
+    }
+    if (codec_.keepsAsIs(s)) return target = ByteString(s), true;
+    return codec_.encode(s, target) || fail(cannotWrite());
+}
+
+bool Reader::openCodec(const std::string& name) {
+    return codec_.open(name) || fail("unknown encoding \"" + name.substr(0, 64) + "\"");
+}
+
+std::string Reader::cannotWrite() const {
+    return "the text cannot be written in " + codec_.name() +
+           " (give it as {\"base64\": \"...\"} or choose another --encoding)";
 }
 
 bool Reader::number_unsigned(Json::number_unsigned_t v) {
@@ -315,7 +335,7 @@ bool Reader::end_array() {
     return true;
 }
 
-bool Reader::finish(const std::string& encodingOverride) {
+bool Reader::finish() {
     stack_.clear();
     if (!sawFormat_ || formatName_ != kJsonFormatName)
         return fail(std::string("not an exported package (its \"format\" is not {\"name\": \"") + kJsonFormatName +
@@ -323,19 +343,17 @@ bool Reader::finish(const std::string& encodingOverride) {
     if (formatVersion_ < 1 || formatVersion_ > kJsonFormatVersion)
         return fail("format version " + std::to_string(formatVersion_) + " is not one this program reads (1 to " +
                     std::to_string(kJsonFormatVersion) + ")");
-    const std::string encoding = encodingOverride.empty() ? encoding_ : encodingOverride;
-    TextCodec codec;
-    if (!codec.open(encoding)) return fail("unknown encoding \"" + encoding.substr(0, 64) + "\"");
+    if (!codec_.isOpen() && !openCodec(""))
+        return false;
     ByteString bytes;
     for (const PendingText& t : pending_) {
         ByteString& field = text(t.kind, t.field, t.index);
-        if (codec.keepsAsIs(field.view())) continue;
-        if (!codec.encode(field.view(), bytes)) {
+        if (codec_.keepsAsIs(field.view())) continue;
+        if (!codec_.encode(field.view(), bytes)) {
             const char* kinds[] = {"common", "versions", "features", "bugs"};
             const char* name = membersOf({t.kind == kCommon ? Frame::Common : Frame::Record, t.kind})[t.field];
             error_ = std::string("at .") + kinds[t.kind] + (t.kind == kCommon ? "" : "[" + std::to_string(t.index) + "]") +
-                     "." + name + ": the text cannot be written in " + codec.name() +
-                     " (give it as {\"base64\": \"...\"} or choose another --encoding)";
+                     "." + name + ": " + cannotWrite();
             return false;
         }
         field = std::move(bytes);
@@ -346,10 +364,15 @@ bool Reader::finish(const std::string& encodingOverride) {
 }  // namespace
 
 bool packageFromJson(std::string_view json, const std::string& encoding, Package& p, std::string& error) {
+    TextCodec codec;
+    if (!encoding.empty() && !codec.open(encoding)) {
+        error = "unknown encoding \"" + encoding.substr(0, 64) + "\"";
+        return false;
+    }
     Package read;
-    Reader reader(read, json.size());
+    Reader reader(read, json.size(), codec);
     const bool parsed = Json::sax_parse(json.begin(), json.end(), &reader, Json::input_format_t::json, true);
-    if (!parsed || !reader.finish(encoding)) {
+    if (!parsed || !reader.finish()) {
         error = reader.error();
         return false;
     }

@@ -220,7 +220,7 @@ TEST_F(Cli, UsageFileAndFormatErrorsSayWhatIsWrongAndWriteNothing) {
         {{"import", "-", "-o", out}, head + R"("versions": [{"id": -1}]})", 3, "at .versions[0].id: expected a whole"},
         {{"import", "-", "-o", out}, head + R"("bugs": [{}, {"titel": ""}]})", 3, "at .bugs[1]: unknown member \"titel\""},
         {{"import", "-", "-o", out}, head + R"("common": {"company": {"base64": "!"}}})", 3, "not valid Base64"},
-        {{"import", "-", "-o", out}, head + R"("encoding": "windows-1252", "common": {"product": "日本"}})", 3,
+        {{"import", "-", "-o", out}, head + R"("common": {"product": "日本"}, "encoding": "windows-1252"})", 3,
          "at .common.product: the text cannot be written in windows-1252"},
         {{"import", "-", "-o", out}, R"({"format": {"name": "orvantis-package", "version": 2}})", 3, "format version 2"},
         {{"import", "-", "-o", out}, head + "\"versions\": " + std::string(100000, '['), 3, "expected a record"},
