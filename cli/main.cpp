@@ -129,6 +129,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_CTYPE, "");
     CLI::App app{"Reads, checks and changes update packages (.dat files) from a shell.", "orvantis-cli"};
     app.require_subcommand(1, 1);
+    app.set_version_flag("--version", "orvantis-cli " ORV_VERSION);
     app.footer(
         "Run 'orvantis-cli COMMAND --help' for a command's options.\n"
         "Exit status: 0 success, 1 findings (check, eligible: paid), 2 usage error, 3 file, format or network error.");
@@ -151,7 +152,7 @@ int main(int argc, char** argv) {
         return usageError("unknown command '" + safeText(argv[1]) + "'", nullptr);
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
+    } catch (const CLI::Success& e) {  // --help, --version
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         const char* command = argc > 1 && argv[1][0] != '-' ? argv[1] : nullptr;

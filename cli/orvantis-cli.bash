@@ -6,7 +6,7 @@ _orvantis_cli() {
 
     local commands="show export import add-version check size notes eligible"
     if ((cword == 1)); then
-        COMPREPLY=($(compgen -W "$commands --help" -- "$cur"))
+        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
         return
     fi
 
