@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view json(reinterpret_cast<const char*>(data), size);
     orv::Package first;
     std::string error;
-    if (!orv::packageFromJson(json, "UTF-8", first, error)) return 0;
+    if (!orv::packageFromJson(json, "", first, error)) return 0;  // the JSON's encoding, else the locale's
     orv::ByteString file;
     if (!orv::writePackage(first, file)) return 0;
 
