@@ -1,0 +1,28 @@
+// The package as JSON, for scripts: every field of every record, texts as
+// JSON strings where they decode in the chosen encoding and as
+// {"base64": "..."} where they do not, so that importing an export gives
+// back the very same package file. The shape is described in the README.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "app/text_codec.h"
+#include "package/model.h"
+
+namespace orv {
+
+inline constexpr const char* kJsonFormatName = "orvantis-package";
+inline constexpr unsigned kJsonFormatVersion = 1;
+
+// The whole package as JSON text (UTF-8, ending in a line feed), texts
+// decoded with `codec`, whose name is recorded as "encoding".
+std::string packageToJson(const Package& p, TextCodec& codec);
+
+// Reads a package from JSON. Texts given as strings are encoded with the
+// encoding named by `encoding`, else by the JSON's "encoding" member, else
+// the locale's. False, with `error` saying where and what, for text that is
+// not JSON of this shape or a text the encoding cannot hold.
+bool packageFromJson(std::string_view json, const std::string& encoding, Package& p, std::string& error);
+
+}  // namespace orv

@@ -1,0 +1,36 @@
+// Release notes derived from a package for one version V:
+//   New          - features that carry V but not the version before it in
+//                  list order (every feature carrying V, for the first);
+//   Fixed        - bugs fixed in V;
+//   Known issues - bugs introduced or discovered in V or an earlier version
+//                  (list order) and not fixed in V or earlier, by severity
+//                  (1 first), then list order.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "package/model.h"
+#include "support/byte_string.h"
+
+namespace orv {
+
+struct ReleaseNotes {
+    std::vector<uint32_t> newFeatures;  // feature positions
+    std::vector<uint32_t> fixedBugs;    // bug positions
+    std::vector<uint32_t> knownIssues;  // bug positions
+};
+
+// The notes of the version at `versionPosition` (below the version count).
+ReleaseNotes releaseNotes(const Package& p, uint32_t versionPosition);
+
+enum class NotesFormat { Text, Markdown };
+
+// The notes as text: the version's label as a heading, then the three
+// sections, each item on one line (line breaks in titles become blanks;
+// Markdown punctuation in titles is escaped). Lines end in "\n". Texts of
+// the package are copied as bytes.
+ByteString formatReleaseNotes(const Package& p, uint32_t versionPosition, const ReleaseNotes& notes,
+                              NotesFormat format);
+
+}  // namespace orv

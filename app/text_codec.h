@@ -1,0 +1,71 @@
+// Package texts between their bytes and Unicode (UTF-8), through the C
+// library's iconv. Texts in a package are bytes in some 8-bit encoding (the
+// locale's, or for packages made on Windows typically windows-1252); a text
+// counts as decodable only when decoding it and encoding the result again
+// gives back the very same bytes, so whatever is shown or exported as
+// Unicode can always be written back unchanged.
+#pragma once
+
+#include <iconv.h>
+
+#include <string>
+#include <string_view>
+
+#include "support/byte_string.h"
+
+namespace orv {
+
+// ASCII (every byte below 0x80) without the bytes that switch stateful encodings (ISO-2022 and
+// the like) into another character set: escape, shift out, shift in. In an
+// encoding that keeps ASCII, such a text stands for itself.
+bool isPlainAscii(std::string_view bytes);
+inline constexpr char kEscape = 0x1B, kShiftOut = 0x0E, kShiftIn = 0x0F;
+
+// The encoding of the current locale's character type (LC_CTYPE), as iconv
+// names it ("UTF-8", "ANSI_X3.4-1968" for the C locale).
+std::string localeEncoding();
+
+class TextCodec {
+public:
+    TextCodec() = default;
+    ~TextCodec();
+    TextCodec(const TextCodec&) = delete;
+    TextCodec& operator=(const TextCodec&) = delete;
+
+    // Opens the codec for an encoding iconv knows ("UTF-8", "windows-1252",
+    // "ISO-8859-15"); an empty name means the locale's. False, leaving the
+    // codec closed, for a name the C library does not know.
+    bool open(const std::string& encoding);
+    bool isOpen() const { return toUnicode_ != kClosed; }
+    // The encoding's name as given (the locale's for an empty name).
+    const std::string& name() const { return name_; }
+
+    // The text as UTF-8. False when some byte does not decode or the
+    // decoded text would not encode back to the same bytes.
+    bool decode(std::string_view bytes, std::string& utf8);
+    // Whether this UTF-8 text has the same bytes in this encoding, so that
+    // encode would only copy it (ASCII in an ASCII-compatible encoding).
+    bool keepsAsIs(std::string_view utf8) const { return asciiCompatible_ && isPlainAscii(utf8); }
+    // UTF-8 text in this encoding. False for invalid UTF-8 or a character
+    // the encoding cannot hold.
+    bool encode(std::string_view utf8, ByteString& bytes);
+
+    // For showing a text, not for keeping it: the text as UTF-8 with every
+    // byte that does not decode written as "\xNN".
+    std::string decodeShowing(std::string_view bytes);
+    // For showing: UTF-8 in this encoding with every character it cannot
+    // hold written as "\u{XXXX}" (the encoding must hold ASCII).
+    std::string encodeShowing(std::string_view utf8);
+
+private:
+    static inline const iconv_t kClosed = reinterpret_cast<iconv_t>(-1);
+    void close();
+
+    iconv_t toUnicode_ = kClosed;
+    iconv_t fromUnicode_ = kClosed;
+    bool asciiCompatible_ = false;  // plain ASCII texts stand for themselves
+    std::string name_;
+    std::string scratch_;
+};
+
+}  // namespace orv

@@ -1,0 +1,158 @@
+// orvantis-cli as whole processes, the way scripts run it:
+// - `orvantis-cli size URL` beside `curl -sI URL` against a private nginx on
+//   loopback, in the same run (goal: ours at most 1.2 times curl's time);
+// - `export` and `import` of a package of 100,000 records of each kind
+//   (goal: each under one second).
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "package/file.h"
+#include "package/format.h"
+#include "support/numbers.h"
+#include "tests/net/nginx_server.h"
+
+namespace {
+
+using orv::ByteString;
+
+// Runs a program with its output thrown away; true when it exits with 0.
+bool runQuiet(std::vector<std::string> args) {
+    posix_spawn_file_actions_t io;
+    posix_spawn_file_actions_init(&io);
+    posix_spawn_file_actions_addopen(&io, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&io, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = posix_spawnp(&pid, argv[0], &io, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&io);
+    int status = 0;
+    return rc == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// CPU time (user and system) of the finished child processes so far, in
+// milliseconds: what the programs themselves spent, whatever else the
+// machine was doing.
+double childCpuMs() {
+    rusage u {};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+// Runs the command in every iteration and reports its CPU time per run.
+void timeRuns(benchmark::State& state, const std::vector<std::string>& args) {
+    const double before = childCpuMs();
+    for (auto _ : state) {
+        if (!runQuiet(args)) return state.SkipWithError("the program failed");
+    }
+    state.counters["child_cpu_ms"] = (childCpuMs() - before) / static_cast<double>(state.iterations());
+}
+
+orv::testing::NginxServer* server() {
+    static std::unique_ptr<orv::testing::NginxServer> s = [] {
+        if (!orv::testing::nginxInstalled()) return std::unique_ptr<orv::testing::NginxServer>();
+        auto n = std::make_unique<orv::testing::NginxServer>();
+        n->writeFile("setup.exe", 5 * 1024 * 1024);
+        if (!n->start()) n.reset();
+        return n;
+    }();
+    return s.get();
+}
+
+void sizeOf(benchmark::State& state, const char* program) {
+    if (!server()) return state.SkipWithError("nginx is not available");
+    const std::string url = "http://127.0.0.1:" + std::to_string(server()->port()) + "/setup.exe";
+    const std::vector<std::string> args = program ? std::vector<std::string>{ORV_CLI, "size", url}
+                                                  : std::vector<std::string>{"curl", "-sI", url};
+    timeRuns(state, args);
+}
+void BM_SizeOrvantisCli(benchmark::State& state) { sizeOf(state, ORV_CLI); }
+void BM_SizeCurl(benchmark::State& state) { sizeOf(state, nullptr); }
+BENCHMARK(BM_SizeOrvantisCli)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SizeCurl)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A package of `n` versions, features and bugs each, of the shape real
+// histories have: short version texts, links, descriptions of a few lines.
+ByteString bigPackage(uint32_t n) {
+    static const char kWords[] =
+        "The backup now keeps every older copy of a changed document and restores any of them with two clicks. "
+        "Network shares are found without typing their names, and a copy cut short by a lost connection resumes "
+        "where it stopped.\r\nLarge folders are scanned in the background so the window stays responsive.";
+    orv::Package p;
+    p.common.company = "Northwind Utilities";
+    p.common.product = "Tidewater Backup";
+    p.versions.setCount(n);
+    p.features.setCount(n);
+    p.bugs.setCount(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        const ByteString num = orv::textFromU32(i + 1);
+        orv::VersionRecord& v = p.versions[i];
+        v.id = i + 1;
+        v.version = orv::textFromU32(i / 100 + 1) + "." + orv::textFromU32(i % 100);
+        v.location = "http://download.example.com/tidewater/setup-" + num + ".exe";
+        v.fileSize = orv::textFromU32(1000000 + i * 37);
+        v.screenshot = "http://www.example.com/shots/" + num + ".png";
+        v.releaseDate = "2007-05-14 00:00:00";
+        if (i) v.freeUpgrades.append(i);
+        orv::FeatureRecord& f = p.features[i];
+        f.id = i + 1;
+        f.title = "Resumable copies " + num;
+        f.description = ByteString(kWords + i % 100, 150 + i % 100);
+        f.versions = {i + 1, i / 2 + 1};
+        orv::BugRecord& b = p.bugs[i];
+        b.id = i + 1;
+        b.title = "Copy stops on a locked file " + num;
+        b.description = ByteString(kWords + i % 90, 120 + i % 90);
+        b.severity = i % 5 + 1;
+        b.introduced = b.discovered = i / 3 + 1;
+        b.affectedFeatures = {i + 1};
+    }
+    ByteString bytes;
+    orv::writePackage(p, bytes);
+    return bytes;
+}
+
+struct BigFiles {
+    std::string dir, dat, json, out;
+    BigFiles() {
+        std::string pattern = std::filesystem::temp_directory_path() / "orv-bench-cli-XXXXXX";
+        dir = ::mkdtemp(pattern.data()) ? pattern : "";
+        dat = dir + "/big.dat";
+        json = dir + "/big.json";
+        out = dir + "/out.dat";
+        orv::saveFile(bigPackage(100000), ByteString(dat));
+        runQuiet({ORV_CLI, "export", dat, "-o", json});
+    }
+    ~BigFiles() { std::filesystem::remove_all(dir); }
+};
+
+const BigFiles& big() {
+    static BigFiles files;
+    return files;
+}
+
+void BM_Export100kEach(benchmark::State& state) {
+    timeRuns(state, {ORV_CLI, "export", big().dat, "-o", big().json});
+    state.counters["package_MB"] = static_cast<double>(std::filesystem::file_size(big().dat)) / 1e6;
+}
+void BM_Import100kEach(benchmark::State& state) {
+    timeRuns(state, {ORV_CLI, "import", big().json, "-o", big().out});
+    state.counters["json_MB"] = static_cast<double>(std::filesystem::file_size(big().json)) / 1e6;
+}
+BENCHMARK(BM_Export100kEach)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_Import100kEach)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,54 @@
+# bash completion for orvantis-cli                         -*- shell-script -*-
+
+_orvantis_cli() {
+    local cur prev words cword
+    _init_completion || return
+
+    local commands="show export import add-version check size notes eligible"
+    if ((cword == 1)); then
+        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+        return
+    fi
+
+    case $prev in
+        -o | --output)
+            _filedir
+            return
+            ;;
+        --encoding)
+            COMPREPLY=($(compgen -W "UTF-8 windows-1252 ISO-8859-1 ISO-8859-15" -- "$cur"))
+            return
+            ;;
+        --format)
+            COMPREPLY=($(compgen -W "text markdown" -- "$cur"))
+            return
+            ;;
+        --date)
+            COMPREPLY=($(compgen -W "today" -- "$cur"))
+            return
+            ;;
+        --version | --location | --size | --free-upgrade-days | --free-from | --screenshot | --thumbnail | \
+            --owned | --purchased | --for)
+            return
+            ;;
+    esac
+
+    local options="--help"
+    case ${words[1]} in
+        show) options+=" --encoding" ;;
+        export) options+=" --output --encoding" ;;
+        import) options+=" --output --encoding" ;;
+        add-version) options+=" --version --location --size --size-from-url --date --free-upgrade-days --free-from
+                              --screenshot --thumbnail --associate-features --encoding" ;;
+        check) options+=" --online --json --encoding" ;;
+        notes) options+=" --version --format --encoding" ;;
+        eligible) options+=" --owned --purchased --for --encoding" ;;
+    esac
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    elif [[ ${words[1]} == import ]]; then
+        _filedir json
+    elif [[ ${words[1]} != size ]]; then
+        _filedir dat
+    fi
+} && complete -F _orvantis_cli orvantis-cli
