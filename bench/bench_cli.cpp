@@ -59,20 +59,28 @@ void timeRuns(benchmark::State& state, const std::vector<std::string>& args) {
     state.counters["child_cpu_ms"] = (childCpuMs() - before) / static_cast<double>(state.iterations());
 }
 
-orv::testing::NginxServer* server() {
-    static std::unique_ptr<orv::testing::NginxServer> s = [] {
-        if (!orv::testing::nginxInstalled()) return std::unique_ptr<orv::testing::NginxServer>();
-        auto n = std::make_unique<orv::testing::NginxServer>();
-        n->writeFile("setup.exe", 5 * 1024 * 1024);
-        if (!n->start()) n.reset();
-        return n;
+// The nginx server and the port of its one plain server.
+struct Served {
+    std::unique_ptr<orv::testing::NginxServer> nginx;
+    uint16_t port = 0;
+};
+
+Served* server() {
+    static std::unique_ptr<Served> s = [] {
+        auto made = std::make_unique<Served>();
+        if (!orv::testing::nginxInstalled()) return std::unique_ptr<Served>();
+        made->nginx = std::make_unique<orv::testing::NginxServer>();
+        made->nginx->writeFile("setup.exe", 5 * 1024 * 1024);
+        made->port = made->nginx->addServer("");
+        if (made->port == 0 || !made->nginx->start()) made.reset();
+        return made;
     }();
     return s.get();
 }
 
 void sizeOf(benchmark::State& state, const char* program) {
     if (!server()) return state.SkipWithError("nginx is not available");
-    const std::string url = "http://127.0.0.1:" + std::to_string(server()->port()) + "/setup.exe";
+    const std::string url = "http://127.0.0.1:" + std::to_string(server()->port) + "/setup.exe";
     const std::vector<std::string> args = program ? std::vector<std::string>{ORV_CLI, "size", url}
                                                   : std::vector<std::string>{"curl", "-sI", url};
     timeRuns(state, args);

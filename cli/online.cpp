@@ -4,20 +4,29 @@ namespace orv::cli {
 
 namespace {
 
-// Whether a link answers with success: the editor's HEAD exchange, where an
-// answer of 200 without a Content-Length counts as success too. (It follows
-// no redirect and speaks plain HTTP only, as the editor's button does.)
+// One set of options for the whole run: the environment (proxies, trusted
+// certificates) is read once, at the top.
+const DownloadSizeOptions& options() {
+    static const DownloadSizeOptions made{NetEnvironment::fromProcess(), std::chrono::milliseconds(30000)};
+    return made;
+}
+
+ByteString oneLine(ByteString text) {
+    text.replaceAll("\n", " ");
+    text.trim();
+    return text;
+}
+
+// Whether a link answers with success, through the size request's own
+// exchange: redirects, secure connections, proxies and its time limit.
 LinkAnswer answers(const ByteString& link) {
-    const DownloadSizeResult r = determineDownloadSize(link);
-    if (r.ok || r.message.find(ByteString("Unable to determine the size")) == 0) return {true, {}};
-    ByteString reason = r.message;
-    reason.replaceAll("\n", " ");
-    return {false, reason};
+    const LinkCheckResult r = checkLink(link, options());
+    return {r.ok, r.ok ? ByteString() : oneLine(r.message)};
 }
 
 DownloadSizeResult downloadSize(const ByteString& location) {
-    DownloadSizeResult r = determineDownloadSize(location);
-    r.message.replaceAll("\n", " ");
+    DownloadSizeResult r = determineDownloadSize(location, options());
+    r.message = oneLine(r.message);
     return r;
 }
 
