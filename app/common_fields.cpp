@@ -4,20 +4,20 @@ namespace orv {
 
 const std::array<CommonField, CommonInfo::kFieldCount>& commonFields() {
     static constexpr std::array<CommonField, CommonInfo::kFieldCount> kFields = {{
-        {"Company:", "company", LinkKind::None},
-        {"Product:", "product", LinkKind::None},
-        {"Product Link:", "productLink", LinkKind::Web},
-        {"Product Description:", "productDescription", LinkKind::None},
-        {"Upsell Link:", "upsellLink", LinkKind::Web},
-        {"Upsell Description:", "upsellDescription", LinkKind::None},
-        {"Company Address:", "companyAddress", LinkKind::None},
-        {"Company Phone:", "companyPhone", LinkKind::None},
-        {"Company E-mail:", "companyEmail", LinkKind::Mail},
-        {"Company Link:", "companyLink", LinkKind::Web},
-        {"Sales Phone:", "salesPhone", LinkKind::None},
-        {"Sales E-mail:", "salesEmail", LinkKind::Mail},
-        {"Tech Support Phone:", "techSupportPhone", LinkKind::None},
-        {"Tech Support E-mail:", "techSupportEmail", LinkKind::Mail},
+        {"Company:", "company", FieldLink::None, false},
+        {"Product:", "product", FieldLink::None, false},
+        {"Product Link:", "productLink", FieldLink::Web, false},
+        {"Product Description:", "productDescription", FieldLink::None, true},
+        {"Upsell Link:", "upsellLink", FieldLink::Web, false},
+        {"Upsell Description:", "upsellDescription", FieldLink::None, false},
+        {"Company Address:", "companyAddress", FieldLink::None, true},
+        {"Company Phone:", "companyPhone", FieldLink::None, false},
+        {"Company E-mail:", "companyEmail", FieldLink::Mail, false},
+        {"Company Link:", "companyLink", FieldLink::Web, false},
+        {"Sales Phone:", "salesPhone", FieldLink::None, false},
+        {"Sales E-mail:", "salesEmail", FieldLink::Mail, false},
+        {"Tech Support Phone:", "techSupportPhone", FieldLink::None, false},
+        {"Tech Support E-mail:", "techSupportEmail", FieldLink::Mail, false},
     }};
     return kFields;
 }

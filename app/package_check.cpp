@@ -75,11 +75,11 @@ void checkReferences(Report& report, const char* field, const IdList& ids, const
     for (uint32_t id : ids) checkReference(report, field, id, known, kind);
 }
 
-void checkLink(Report& report, const char* field, const ByteString& text, LinkKind kind) {
-    if (text.empty() || kind == LinkKind::None) return;
-    if (kind == LinkKind::Web && !isWebLink(text))
+void checkLink(Report& report, const char* field, const ByteString& text, FieldLink kind) {
+    if (text.empty() || kind == FieldLink::None) return;
+    if (kind == FieldLink::Web && !isWebLink(text))
         report.add(field, Fault::BadLink, "not a web link: " + quoted(text));
-    if (kind == LinkKind::Mail && !isMailAddress(text))
+    if (kind == FieldLink::Mail && !isMailAddress(text))
         report.add(field, Fault::BadLink, "not an e-mail address: " + quoted(text));
 }
 
@@ -110,9 +110,9 @@ void checkVersions(Report& report, const Package& p, const IdSet& versionIds) {
         }
         if (!v.fileSize.empty() && !isDecimalNumber(v.fileSize))
             report.add("fileSize", Fault::BadFileSize, "not a number of bytes: " + quoted(v.fileSize));
-        checkLink(report, "location", v.location, LinkKind::Web);
-        checkLink(report, "screenshot", v.screenshot, LinkKind::Web);
-        checkLink(report, "thumbnail", v.thumbnail, LinkKind::Web);
+        checkLink(report, "location", v.location, FieldLink::Web);
+        checkLink(report, "screenshot", v.screenshot, FieldLink::Web);
+        checkLink(report, "thumbnail", v.thumbnail, FieldLink::Web);
     }
 }
 
@@ -123,8 +123,8 @@ void checkFeatures(Report& report, const Package& p, const IdSet& versionIds) {
         report.at(Subject::Feature, i, f.id);
         checkIds(report, Subject::Feature, p.features, i, firstHolder);
         checkReferences(report, "versions", f.versions, versionIds, "version");
-        checkLink(report, "screenshot", f.screenshot, LinkKind::Web);
-        checkLink(report, "thumbnail", f.thumbnail, LinkKind::Web);
+        checkLink(report, "screenshot", f.screenshot, FieldLink::Web);
+        checkLink(report, "thumbnail", f.thumbnail, FieldLink::Web);
     }
 }
 
@@ -201,7 +201,7 @@ std::vector<Finding> checkPackageOnline(const Package& p, const OnlineProbes& pr
         if (!it->second.ok) report.add(field, Fault::LinkFails, quoted(link) + " does not answer: " + it->second.message);
     };
     for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) {
-        if (commonFields()[i].link == LinkKind::Web) ask(commonFields()[i].name, p.common.field(i));
+        if (commonFields()[i].link == FieldLink::Web) ask(commonFields()[i].name, p.common.field(i));
     }
     for (uint32_t i = 0; i < p.versions.count(); ++i) {
         const VersionRecord& v = p.versions[i];

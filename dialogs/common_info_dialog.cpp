@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "app/common_fields.h"
 #include "dialogs/dialog_fields.h"
 #include "dialogs/gui_text.h"
 #include "links/gui/link_static.h"
@@ -14,33 +15,9 @@ namespace orv {
 
 namespace {
 
-enum class Test { None, Web, Mail };
+// The "Test" label of each field that holds a link, by item id; 0 for none.
+constexpr int kTestLinkIds[CommonInfo::kFieldCount] = {0, 0, 1028, 0, 1030, 0, 0, 0, 1034, 1031, 0, 1032, 0, 1033};
 
-struct FieldSpec {
-    const char* label;
-    const char* name;
-    bool multiLine;
-    Test test;
-    int linkId;  // the "Test" label's item id
-};
-
-// In field order; the first six fill the left column.
-constexpr FieldSpec kFields[CommonInfo::kFieldCount] = {
-    {"Company:", "company", false, Test::None, 0},
-    {"Product:", "product", false, Test::None, 0},
-    {"Product Link:", "productLink", false, Test::Web, 1028},
-    {"Product Description:", "productDescription", true, Test::None, 0},
-    {"Upsell Link:", "upsellLink", false, Test::Web, 1030},
-    {"Upsell Description:", "upsellDescription", false, Test::None, 0},
-    {"Company Address:", "companyAddress", true, Test::None, 0},
-    {"Company Phone:", "companyPhone", false, Test::None, 0},
-    {"Company E-mail:", "companyEmail", false, Test::Mail, 1034},
-    {"Company Link:", "companyLink", false, Test::Web, 1031},
-    {"Sales Phone:", "salesPhone", false, Test::None, 0},
-    {"Sales E-mail:", "salesEmail", false, Test::Mail, 1032},
-    {"Tech Support Phone:", "techSupportPhone", false, Test::None, 0},
-    {"Tech Support E-mail:", "techSupportEmail", false, Test::Mail, 1033},
-};
 constexpr uint32_t kLeftColumnFields = 6;
 
 }  // namespace
@@ -58,7 +35,7 @@ void CommonInfoDialog::buildLayout() {
     int rows[2] = {0, 0};
     QWidget* previous = nullptr;
     for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) {
-        const FieldSpec& f = kFields[i];
+        const CommonField& f = commonFields()[i];
         QWidget* editor = nullptr;
         if (f.multiLine) {
             texts_[i] = makeTextEdit(this, QString::fromLatin1(f.name));
@@ -76,8 +53,8 @@ void CommonInfoDialog::buildLayout() {
         grid->addWidget(label, row, 0, f.multiLine ? Qt::AlignTop : Qt::AlignVCenter);
         grid->addWidget(editor, row, 1);
         if (f.multiLine) grid->setRowStretch(row, 1);
-        if (f.test != Test::None) {
-            auto* link = makeTestLink(f.linkId, this, QString::fromLatin1(f.name) + "Test");
+        if (f.link != FieldLink::None) {
+            auto* link = makeTestLink(kTestLinkIds[i], this, QString::fromLatin1(f.name) + "Test");
             connect(link, &CLinkStatic::clicked, this, &CommonInfoDialog::linkClicked);
             grid->addWidget(link, row, 2);
         }
@@ -121,9 +98,9 @@ CommonInfo CommonInfoDialog::info() const {
 
 void CommonInfoDialog::linkClicked(int itemId) {
     for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) {
-        if (kFields[i].test == Test::None || kFields[i].linkId != itemId) continue;
+        if (commonFields()[i].link == FieldLink::None || kTestLinkIds[i] != itemId) continue;
         ByteString text = fieldBytesAt(i);
-        if (kFields[i].test == Test::Mail) openMailField(ui_, text);
+        if (commonFields()[i].link == FieldLink::Mail) openMailField(ui_, text);
         else openWebField(ui_, text);
         return;
     }

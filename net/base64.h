@@ -1,6 +1,8 @@
 // Standard Base64 (A-Z, a-z, 0-9, "+", "/"), padded with "=", no line breaks.
 #pragma once
 
+#include <string_view>
+
 #include "support/byte_string.h"
 
 namespace orv {
@@ -17,5 +19,9 @@ struct Base64Encoder {
 };
 
 ByteString base64Encode(const ByteString& bytes);
+
+// Decodes strict Base64 (padded, no line breaks, nothing else) into `out`;
+// false for any other text.
+bool base64Decode(std::string_view text, ByteString& out);
 
 }  // namespace orv
