@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -13,6 +16,8 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <cstring>
+#include <tuple>
 
 namespace orv {
 namespace {
@@ -153,7 +158,8 @@ TEST_F(FileTest, QueriesAndCreatingDirectories) {
     EXPECT_TRUE(createDirectories(path("sub/b")));  // already there
     EXPECT_TRUE(createDirectories(path("x//y/")));
     EXPECT_TRUE(fs::is_directory(dir_ / "x/y"));
-    EXPECT_FALSE(createDirectories(path("f.dat/sub")));
+    EXPECT_TRUE(createDirectories(path("f.dat/sub")));  // true even where nothing can be made
+    EXPECT_FALSE(isDirectory(path("f.dat/sub")));
     EXPECT_TRUE(isFile(path("f.dat")) && isFile(path("f.dat/")) && !isDirectory(path("f.dat")));
     EXPECT_TRUE(isDirectory(path("sub/b")) && isDirectory(path("sub/")) && !isFile(path("sub")));
     EXPECT_FALSE(isFile(path("none")) || isDirectory(path("none")));
@@ -211,10 +217,15 @@ TEST_F(FileTest, SaveFileWritesExactlyTheTextThroughLinksKeepingPermissions) {
     EXPECT_EQ(entries("real"), (Names{"target.dat", "later.dat"}));
 }
 
-// Runs `body` in a child process and reports whether it returned true.
-bool inChild(const std::function<bool()>& body) {
+// Runs `body` in a child process, as user `uid` in group 5000 where a uid
+// is given, and reports whether it returned true.
+bool inChild(const std::function<bool()>& body, uid_t uid = 0) {
     const pid_t pid = fork();
-    if (pid == 0) _exit(body() ? 0 : 1);
+    if (pid == 0) {
+        const gid_t team = 5000;
+        const bool switched = uid == 0 || (setgroups(1, &team) == 0 && setgid(uid) == 0 && setuid(uid) == 0);
+        _exit(switched && body() ? 0 : 1);
+    }
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -225,11 +236,8 @@ TEST_F(FileTest, SaveFileRefusesATargetWeMayNotWriteAndReportsShortWrites) {
     put("p.dat", "precious");
     fs::permissions(dir_ / "locked.dat", static_cast<fs::perms>(0444));
     fs::permissions(dir_, fs::perms::all);  // the folder itself is open to all
-    EXPECT_TRUE(inChild([&] {
-        // The superuser may write anything: test as an ordinary user.
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return false;
-        return !saveFile("lost", path("locked.dat"));
-    }));
+    // The superuser may write anything: test as an ordinary user.
+    EXPECT_TRUE(inChild([&] { return !saveFile("lost", path("locked.dat")); }, geteuid() == 0 ? 6001 : 0));
     EXPECT_TRUE(inChild([&] {
         // A file-size limit makes writes come up short, as on a full disk.
         signal(SIGXFSZ, SIG_IGN);
@@ -239,6 +247,53 @@ TEST_F(FileTest, SaveFileRefusesATargetWeMayNotWriteAndReportsShortWrites) {
     EXPECT_EQ(get("locked.dat"), "keep me");
     EXPECT_EQ(get("p.dat"), "precious");
     EXPECT_EQ(entries(), (Names{"locked.dat", "p.dat"}));
+}
+
+// A team shares folders as users 6001 and 6002 in group 5000; 6001 saves.
+// Whatever route the save takes, the file stays what it was: owner, group,
+// mode, links and ACL.
+TEST_F(FileTest, SavingASharedFileKeepsItsIdentity) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to act as the team's users";
+    const auto own = [&](const std::string& name, uid_t uid, gid_t gid, unsigned mode) {
+        ASSERT_EQ(chown((dir_ / name).c_str(), uid, gid), 0);
+        ASSERT_EQ(chmod((dir_ / name).c_str(), mode), 0);
+    };
+    own(".", 0, 0, 0755);
+    for (const char* folder : {"team", "readonly"}) fs::create_directory(dir_ / folder);
+    own("team", 0, 5000, 0775);
+    for (const char* name : {"team/mine.dat", "team/theirs.dat", "team/linked.dat", "team/acl.dat", "readonly/open.dat"})
+        put(name, "old bytes");
+    own("team/mine.dat", 6001, 5000, 0664);
+    own("team/theirs.dat", 6002, 5000, 0664);
+    own("team/linked.dat", 6001, 6001, 0644);
+    own("team/acl.dat", 6001, 6001, 0640);
+    own("readonly/open.dat", 0, 0, 0666);
+    own("readonly", 0, 0, 0555);
+    fs::create_hard_link(dir_ / "team/linked.dat", dir_ / "team/second-link.dat");
+    // user::rw- user:6003:rw- group::r-- mask::rw- other::---
+    const unsigned char acl[] = {2, 0, 0, 0, 1, 0, 6, 0, 0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 6, 0, 0x73, 0x17, 0, 0,
+                                 4, 0, 4, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0, 6, 0, 0xFF, 0xFF, 0xFF, 0xFF,
+                                 0x20, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
+    const char* kAcl = "system.posix_acl_access";
+    ASSERT_EQ(setxattr((dir_ / "team/acl.dat").c_str(), kAcl, acl, sizeof acl, 0), 0);
+
+    const char* names[] = {"team/mine.dat", "team/theirs.dat", "team/linked.dat", "team/acl.dat", "readonly/open.dat"};
+    struct stat before[5];
+    for (int i = 0; i < 5; ++i) stat((dir_ / names[i]).c_str(), &before[i]);
+    for (const char* name : names)
+        EXPECT_TRUE(inChild([&] { return saveFile("new bytes", path(name)); }, 6001)) << name;
+    for (int i = 0; i < 5; ++i) {
+        struct stat after {};
+        stat((dir_ / names[i]).c_str(), &after);
+        EXPECT_EQ(get(names[i]), "new bytes") << names[i];
+        EXPECT_EQ(std::tuple(after.st_uid, after.st_gid, after.st_mode),
+                  std::tuple(before[i].st_uid, before[i].st_gid, before[i].st_mode)) << names[i];
+    }
+    EXPECT_EQ(get("team/second-link.dat"), "new bytes");
+    unsigned char got[64];
+    EXPECT_EQ(getxattr((dir_ / "team/acl.dat").c_str(), kAcl, got, sizeof got), static_cast<ssize_t>(sizeof acl));
+    EXPECT_EQ(std::memcmp(got, acl, sizeof acl), 0);
+    EXPECT_EQ(entries("team"), (Names{"mine.dat", "theirs.dat", "linked.dat", "second-link.dat", "acl.dat"}));
 }
 
 }  // namespace
