@@ -60,7 +60,7 @@ public:
     void setCount(uint32_t n) {
         if (n > count_) {
             reserveForGrowth(n);
-            for (; count_ < n; ++count_) new (data_ + count_) T();
+            for (; count_ < n; ++count_) new (data_ + count_) T;  // records initialise every member themselves
         }
         for (; count_ > n; --count_) data_[count_ - 1].~T();
     }
@@ -122,7 +122,7 @@ public:
     bool tryReserve(uint32_t n) { return n <= capacity_ || reallocate(n); }
     // Appends a default element in reserved room (tryReserve first).
     T& appendReserved() {
-        new (data_ + count_) T();
+        new (data_ + count_) T;
         return data_[count_++];
     }
 

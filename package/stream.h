@@ -72,7 +72,7 @@ public:
     bool readEntry(ByteString& target) {
         std::string_view entry;
         if (!readView(entry)) return false;
-        target = sharer_->share(entry);
+        sharer_->assign(target, entry);
         return true;
     }
     // The same, as a view of the entry's bytes in the input.

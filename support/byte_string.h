@@ -78,6 +78,11 @@ public:
         ByteString share(std::string_view piece) {
             return ByteString(sharer_.share(piece.data(), static_cast<uint32_t>(piece.size())));
         }
+        // target = share(piece), without a temporary; the cursor goes to 0.
+        void assign(ByteString& target, std::string_view piece) {
+            sharer_.assign(target.bytes_, piece.data(), static_cast<uint32_t>(piece.size()));
+            target.setCursor(0);
+        }
 
     private:
         const char* source_;

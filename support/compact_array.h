@@ -138,21 +138,28 @@ public:
         // The n values at `values`, which lie within the source.
         CompactArray share(const T* values, uint32_t n) {
             CompactArray out;
+            assign(out, values, n);
+            return out;
+        }
+        // The same into `target`, without a temporary (the reader's path).
+        void assign(CompactArray& target, const T* values, uint32_t n) {
             if (n <= kInlineCapacity || !block_) {
-                out.append(values, n);  // within the inline capacity: never fails
-                return out;
+                if (!target.isInline()) target.dropStorage();
+                std::memcpy(target.inline_, values, sizeof(T) * n);
+                target.length_ = n;
+                return;
             }
             if (unused_ == 0) {
                 block_->retain(batch_);
                 unused_ = batch_;
             }
             --unused_;
+            target.dropStorage();
             const T* blockEnd = static_cast<const T*>(block_->payload()) + block_->payloadBytes / sizeof(T);
-            out.data_ = const_cast<T*>(values);
-            out.length_ = n;
-            out.capacity_ = static_cast<uint32_t>(std::min<uint64_t>(blockEnd - values - kSpare, kMaxLength));
-            out.setBlock(block_);
-            return out;
+            target.data_ = const_cast<T*>(values);
+            target.length_ = n;
+            target.capacity_ = static_cast<uint32_t>(std::min<uint64_t>(blockEnd - values - kSpare, kMaxLength));
+            target.setBlock(block_);
         }
 
     private:
