@@ -168,29 +168,11 @@ bool sanitizePath(ByteString& path) {
 
 namespace {
 
-bool isDeviceName(const ByteString& component) {
-    for (const char* name : {"NUL", "CON", "AUX", "PRN", "CLOCK$"})
-        if (component.equalsNoCase(name)) return true;
-    if (component.length() != 4 || component[3] < '0' || component[3] > '9') return false;
-    return component.compareNoCase(3, 0, "LPT", 0) == 0 || component.compareNoCase(3, 0, "COM", 0) == 0;
-}
-
 void ensureTrailing(ByteString& path, char separator) {
     if (path.empty() || path[path.length() - 1] != separator) path.append(separator);
 }
 
 }  // namespace
-
-bool sanitizeWindowsPath(ByteString& path) {
-    sanitizePath(path);
-    path.replaceAll("/", "\\");
-    ByteStringList kept;
-    // split gives nothing for an empty text, which joins back to empty.
-    for (ByteString& component : split(path, '\\'))
-        if (!isDeviceName(component)) kept.push_back(std::move(component));
-    path = join(kept, "\\");
-    return true;
-}
 
 bool isFile(const ByteString& path) {
     ByteString p = path;

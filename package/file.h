@@ -78,11 +78,6 @@ private:
 // Removes the characters * ? " < > | from a path in place; always true. The
 // separator is "/", and a backslash is an ordinary character.
 bool sanitizePath(ByteString& path);
-// The same for a Windows-style path: also turns "/" into "\" and drops
-// every component that names a device (NUL, CON, AUX, PRN, CLOCK$, COM0-9,
-// LPT0-9, whole components only, ignoring case), keeping empty components,
-// so C:/data/CON/pkg.dat becomes C:\data\pkg.dat.
-bool sanitizeWindowsPath(ByteString& path);
 
 // Whether the path names an existing entry that is not a directory (one
 // trailing "/" is ignored).

@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 #include <random>
 
@@ -31,16 +30,12 @@ ByteString entry(const ByteString& content) { return be32(content.length()) + co
 Package randomPackage(std::mt19937& rng) {
     auto below = [&](uint32_t n) { return static_cast<uint32_t>(rng() % n); };
     auto text = [&] {
-        static const ByteString kPieces[] = {"a", "Z9", "\r\n", ByteString(1u, '\0'), "\xE9\xFF", " ",
-                                             "http://x.example/", "Cosmic rays"};
+        static const ByteString kPieces[] = {"a", "\r\n", ByteString(1u, '\0'), "\xE9\xFF", "http://x.example/"};
         ByteString t;
-        for (uint32_t n = below(4) == 0 ? below(40) : below(6); n > 0; --n) t.append(kPieces[below(8)]);
+        for (uint32_t n = below(4) == 0 ? below(40) : below(6); n > 0; --n) t.append(kPieces[below(5)]);
         return t;
     };
-    auto number = [&] {
-        const uint32_t k = below(4);
-        return k == 0 ? 0 : k == 1 ? 4294967295u : below(1000);
-    };
+    auto number = [&] { return below(3) == 0 ? 4294967295u * below(2) : below(1000); };
     auto ids = [&] {
         IdList l;
         for (uint32_t i = below(7); i > 0; --i) l.append(number());
@@ -61,10 +56,9 @@ Package filledPackage() {
     Package p;
     for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) p.common.field(i) = "previous " + textFromU32(i);
     for (uint32_t i = 0; i < 6; ++i) {
-        p.versions.at(i).id = 101 + i;
-        p.versions.at(i).freeUpgrades = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-        p.features.at(i).id = 201 + i;
-        p.bugs.at(i).id = 301 + i;
+        p.versions.append({101 + i, "old", "", "", "", "", "", "", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 7});
+        p.features.append({201 + i});
+        p.bugs.append({301 + i});
     }
     return p;
 }
@@ -73,12 +67,8 @@ Package samplePackage() {
     Package p;
     p.common.company = "Northwind";
     p.common.productDescription = ByteString("two\r\nlines\0with NUL", 19);
-    for (uint32_t id : {3u, 1u, 2u}) {
-        VersionRecord& v = p.versions.at(p.versions.count());
-        v.id = id;
-        v.location = "http://www.example.com/setup.exe";
-        v.freeUpgrades.append(id == 1 ? 3 : 1);
-    }
+    for (uint32_t id : {3u, 1u, 2u})
+        p.versions.append({id, "", "", "http://www.example.com/setup.exe", "", "", "", "", {id == 1 ? 3u : 1u}});
     p.features.at(0) = {1, "Backup", "Copies\r\nfiles", "", "", {1, 2, 3}};
     p.bugs.at(0) = {7, "Hangs", "", 9, "Cosmic rays", 1, 0, 3, {1}};
     return p;
@@ -90,16 +80,6 @@ ByteString fileOf(const Package& p) {
     return out;
 }
 
-// What the fuzzer checks: whatever is read writes back to a file that reads
-// as an equal package and writes to the same bytes again.
-void expectStableRoundTrip(const Package& read) {
-    const ByteString written = fileOf(read);
-    Package again = filledPackage();
-    ASSERT_TRUE(readPackage(again, written));
-    ASSERT_EQ(again, read);
-    ASSERT_EQ(fileOf(again), written);
-}
-
 const ByteString kHead = bytes({1}) + entry("Velmorandistrix") + entry("1") + entry(bytes({1}));
 
 }  // namespace
@@ -109,13 +89,11 @@ TEST(PackageFile, EmptyPackageIsTheHundredAndOneByteFile) {
     expected += be32(57) + bytes({1}) + ByteString(56, '\0');
     for (int i = 0; i < 3; ++i) expected += bytes({0, 0, 0, 1, 1});
     ByteString out = "junk that must go";
-    EXPECT_TRUE(writePackage(Package(), out));
-    EXPECT_EQ(out, expected);
+    EXPECT_TRUE(writePackage(Package(), out) && out == expected);
 
     // Reading it into a fuller package leaves only the file's records.
     Package p = filledPackage();
-    EXPECT_TRUE(readPackage(p, out));
-    EXPECT_EQ(p, Package());
+    EXPECT_TRUE(readPackage(p, out) && p == Package());
     p = filledPackage();
     ASSERT_TRUE(readPackage(p, fileOf(samplePackage())));
     EXPECT_EQ(p, samplePackage());
@@ -123,13 +101,9 @@ TEST(PackageFile, EmptyPackageIsTheHundredAndOneByteFile) {
 
 TEST(PackageFile, VersionRecordIsTheSixtySevenByteList) {
     Package p;
-    VersionRecord& v = p.versions.at(0);
-    v.id = 1;
-    v.version = "1.0";
-    v.releaseDate = "2024-05-17 00:00:00";
-    ByteString record = bytes({1}) + entry("1") + entry("1.0");
-    for (int i = 0; i < 5; ++i) record += be32(0);
-    record += entry(v.releaseDate) + entry(bytes({1})) + entry("30");
+    p.versions.append({1, "1.0", "", "", "", "", "", "2024-05-17 00:00:00"});
+    ByteString record = bytes({1}) + entry("1") + entry("1.0") + ByteString(20, '\0');
+    record += entry("2024-05-17 00:00:00") + entry(bytes({1})) + entry("30");
     ASSERT_EQ(record.length(), 67u);
     const ByteString out = fileOf(p);
     const ByteString versions = be32(4 + 67 + 1) + bytes({1}) + be32(67) + record;
@@ -155,18 +129,15 @@ TEST(PackageFile, OnlyTheExactSignatureIsAPackageAndAnyVersionReadsAlike) {
     const ByteString good = fileOf(samplePackage());
     const Package before = filledPackage();
     Package p = before;
-    for (const char* wrong : {"velmorandistrix", "VELMORANDISTRIX", "Velmorandistri", "Velmorandistrixx"})
+    for (const char* wrong : {"velmorandistrix", "Velmorandistrixx"})
         EXPECT_FALSE(readPackage(p, bytes({1}) + entry(wrong) + good.Mid(20))) << wrong;
-    EXPECT_FALSE(readPackage(p, bytes({0}) + good.Mid(1)));  // a list of pairs gives no entry
+    EXPECT_FALSE(readPackage(p, bytes({0}) + good.Mid(1)) || readPackage(p, ""));  // a list of pairs gives no entry
     EXPECT_EQ(p, before);
 
     // Any non-zero kind byte opens the file's list; any format version reads alike.
-    EXPECT_TRUE(readPackage(p, bytes({0x42}) + good.Mid(1)));
-    EXPECT_EQ(p, samplePackage());
-    for (const char* version : {"2", "", "1.5", "banana", "4294967296"}) {
+    for (const ByteString& file : {bytes({0x42}) + good.Mid(1), good.Left(20) + entry("banana") + good.Mid(25)}) {
         p = before;
-        EXPECT_TRUE(readPackage(p, good.Left(20) + entry(version) + good.Mid(25))) << version;
-        EXPECT_EQ(p, samplePackage()) << version;
+        EXPECT_TRUE(readPackage(p, file) && p == samplePackage());
     }
 }
 
@@ -176,8 +147,11 @@ TEST(PackageFile, TruncatedFilesKeepTheMissingTextsAndStartRecordsFromDefaults) 
         Package p = filledPackage();
         ASSERT_EQ(readPackage(p, file.Left(n)), n >= 20) << n;
         if (n < 20) ASSERT_EQ(p, filledPackage()) << n;
-        ASSERT_LE(p.versions.count(), 6u);
-        expectStableRoundTrip(p);
+        // As the fuzzer checks: what is read writes back to a file that reads
+        // the same and writes to the same bytes again.
+        const ByteString again = fileOf(p);
+        Package back;
+        ASSERT_TRUE(readPackage(back, again) && back == p && fileOf(back) == again) << n;
     }
 
     // Cut three bytes into productDescription: the texts before the cut are
@@ -185,63 +159,28 @@ TEST(PackageFile, TruncatedFilesKeepTheMissingTextsAndStartRecordsFromDefaults) 
     // previous values, and the collections are empty.
     Package p = filledPackage();
     ASSERT_TRUE(readPackage(p, file.Left(30 + 13 + 4 + 4 + 4 + 3)));
-    EXPECT_EQ(p.common.company, "Northwind");
-    EXPECT_EQ(p.common.productLink, "");
-    EXPECT_EQ(p.common.productDescription, "two");
+    EXPECT_EQ(p.common.company + "|" + p.common.productLink + "|" + p.common.productDescription, "Northwind||two");
     EXPECT_EQ(p.common.upsellLink, filledPackage().common.upsellLink);
     EXPECT_TRUE(p.versions.empty() && p.features.empty() && p.bugs.empty());
 
     // A record whose list ends early keeps the defaults of what is missing.
-    ByteString version = bytes({1}) + entry("5") + entry("5.0");
-    ASSERT_TRUE(readPackage(p, kHead + entry(bytes({1}) + entry(version))));
-    VersionRecord expected;
-    expected.id = 5;
-    expected.version = "5.0";
-    EXPECT_EQ(p.versions[0], expected);
-}
-
-TEST(PackageFile, DamagedFilesReadBackStably) {
-    std::mt19937 rng(99);
-    for (int round = 0; round < 2000; ++round) {
-        ByteString file = fileOf(randomPackage(rng));
-        // Flip, drop or insert a few bytes, favouring the length fields'
-        // small values so that lengths and counts go wrong in every way.
-        for (uint32_t k = 1 + rng() % 4; k > 0 && file.length() > 20; --k) {
-            const uint32_t at = 20 + rng() % (file.length() - 20);
-            const char value = static_cast<char>(rng() % 3 == 0 ? rng() % 256 : rng() % 8);
-            switch (rng() % 3) {
-                case 0: file[at] = value; break;
-                case 1: file.remove(at, 1 + rng() % 6); break;
-                default: file.insert(at, ByteString(value)); break;
-            }
-        }
-        Package p = filledPackage();
-        ASSERT_TRUE(readPackage(p, file));
-        expectStableRoundTrip(p);
-    }
+    ASSERT_TRUE(readPackage(p, kHead + entry(bytes({1}) + entry(bytes({1}) + entry("5") + entry("5.0")))));
+    EXPECT_EQ(p.versions, (RecordArray<VersionRecord>{{5, "5.0"}}));
 }
 
 TEST(PackageFile, HostileListsStayWithinTheMemoryBudget) {
     // A versions list of pairs: one default record per pair, none readable.
-    ByteString pairs = bytes({0});
-    for (int i = 0; i < 6; ++i) pairs += be32(0);
-    Package p = filledPackage();
-    ASSERT_TRUE(readPackage(p, kHead + entry(pairs)));
-    ASSERT_EQ(p.versions.count(), 3u);
-    EXPECT_EQ(p.versions[2], VersionRecord());
-    EXPECT_TRUE(p.features.empty());
-
     // Lengths that wrap round 2^32 end the list instead of multiplying it.
-    ByteString wrapped = bytes({1}) + be32(0) + be32(0xFFFFFFFFu) + ByteString(64, '\0');
-    ASSERT_TRUE(readPackage(p, kHead + entry(wrapped) + entry(wrapped)));
-    EXPECT_EQ(p.versions.count(), 2u);
-    EXPECT_EQ(p.features[1], FeatureRecord());
+    const ByteString wrapped = bytes({1}) + be32(0) + be32(0xFFFFFFFFu) + ByteString(64, '\0');
+    Package p = filledPackage();
+    ASSERT_TRUE(readPackage(p, kHead + entry(bytes({0}) + ByteString(24, '\0')) + entry(wrapped)));
+    EXPECT_EQ(p.versions, (RecordArray<VersionRecord>{{}, {}, {}}));
+    EXPECT_EQ(p.features, (RecordArray<FeatureRecord>{{}, {}}));
 
     // Each empty 4-byte entry is a whole default record: a few fit the
     // budget, a file made of nothing else does not and changes nothing.
     for (uint32_t entries : {1000u, 100000u}) {
-        ByteString empties = bytes({1});
-        for (uint32_t i = 0; i < entries; ++i) empties += be32(0);
+        const ByteString empties = bytes({1}) + ByteString(4 * entries, '\0');
         p = filledPackage();
         const bool fits = entries * sizeof(VersionRecord) < (kReadMemoryFactor - 1) * 4 * entries + (1u << 20);
         ASSERT_EQ(readPackage(p, kHead + entry(empties)), fits) << entries;
@@ -254,27 +193,20 @@ TEST(PackageFile, RunningOutOfMemoryFailsTheReadAndChangesNothing) {
     GTEST_SKIP() << "address space limits and the sanitizer's shadow memory do not mix";
 #endif
     // Within the budget (a long text pays for the records) but beyond the
-    // 64 MiB more address space that the reading child gets.
-    ByteString empties = bytes({1});
-    empties.append(ByteString(4 * 300000, '\0'));
+    // 64 MiB of memory that the reading child gets.
+    const ByteString empties = bytes({1}) + ByteString(4 * 300000, '\0');
     const ByteString file = kHead.Left(25) + entry(bytes({1}) + entry(ByteString(4u << 20, 'x'))) + entry(empties);
     const pid_t child = fork();
     if (child == 0) {
         Package p = filledPackage();
-        unsigned long pages = 0;
-        FILE* statm = std::fopen("/proc/self/statm", "r");
-        const bool known = statm && std::fscanf(statm, "%lu", &pages) == 1;
-        const rlim_t size = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (64u << 20);
-        const rlimit limit{size, size};
-        const bool limited = known && setrlimit(RLIMIT_AS, &limit) == 0;
-        _exit(limited && !readPackage(p, file) && p == filledPackage() ? 0 : 1);
+        const rlimit limit{64u << 20, 64u << 20};  // private memory: heap and mapped blocks alike
+        _exit(setrlimit(RLIMIT_DATA, &limit) == 0 && !readPackage(p, file) && p == filledPackage() ? 0 : 1);
     }
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     Package p;  // and with the memory there, the same file reads
-    EXPECT_TRUE(readPackage(p, file));
-    EXPECT_EQ(p.versions.count(), 300000u);
+    EXPECT_TRUE(readPackage(p, file) && p.versions.count() == 300000u);
 }
 
 TEST(PackageFile, AFileBeyondFourGibibytesIsRefused) {
