@@ -156,7 +156,8 @@ public:
             // small one.
             const uint32_t size = std::max(n, std::clamp(fileSize_ / 32, 1024u, 1u << 20));
             IdList block;
-            if (!charge(uint64_t{size} * 4) || !block.tryResizeForOverwrite(size)) return nullptr;
+            if (!charge(memoryFootprint(uint64_t{size} * 4 + sizeof(SharedBlock))) || !block.tryResizeForOverwrite(size))
+                return nullptr;
             sharer_.reset();
             block_ = std::move(block);
             next_ = block_.begin();  // written before anything shares it
@@ -247,7 +248,7 @@ bool readCollection(PackStream& file, RecordArray<R>& records, Reading& r) {
     PackStream list;
     if (!file.readList(list)) return true;
     const uint32_t n = list.countEntries();
-    if (!r.charge(uint64_t{n} * sizeof(R)) || !records.tryReserve(n)) return false;
+    if (!r.charge(memoryFootprint(uint64_t{n} * sizeof(R))) || !records.tryReserve(n)) return false;
     PackStream fields;
     bool readable = true;
     for (uint32_t i = 0; i < n; ++i) {

@@ -98,15 +98,6 @@ bool PackStream::beginRead(const ByteString& input) {
     return true;
 }
 
-void PackStream::beginOn(std::string_view list, ByteString::Sharer* sharer) {
-    list_ = list;
-    mode_ = list[0] != 0 ? 1 : 0;
-    next_ = list.data() + 1;
-    end_ = list.data() + list.size();
-    open_ = next_ != end_;
-    sharer_ = sharer;
-}
-
 bool PackStream::readShort(std::string_view& entry) {
     std::string_view rest(next_, static_cast<size_t>(end_ - next_));
     size_t used = 0;
@@ -118,34 +109,8 @@ bool PackStream::readShort(std::string_view& entry) {
     return true;
 }
 
-bool PackStream::readNumber(uint32_t& value) {
-    std::string_view text;
-    if (!readView(text)) return false;
-    // Plain digits that cannot wrap are the usual case.
-    if (text.empty() || text.size() > 9) {
-        value = parseU32(text);
-        return true;
-    }
-    uint32_t v = 0;
-    for (char c : text) {
-        const uint32_t digit = static_cast<uint32_t>(static_cast<unsigned char>(c)) - '0';
-        if (digit > 9) {
-            value = parseU32(text);
-            return true;
-        }
-        v = v * 10 + digit;
-    }
-    value = v;
-    return true;
-}
-
-bool PackStream::readList(PackStream& nested) {
-    std::string_view list;
-    if (!readView(list)) return false;
-    nested.open_ = false;
-    nested.list_ = list;
-    nested.sharer_ = sharer_;
-    if (!list.empty()) nested.beginOn(list, sharer_);
+bool PackStream::readOddNumber(std::string_view text, uint32_t& value) {
+    value = parseU32(text);
     return true;
 }
 

@@ -90,11 +90,31 @@ public:
     }
     // Reads the next entry as a number (see parseU32); `value` is untouched
     // when there is none.
-    bool readNumber(uint32_t& value);
+    bool readNumber(uint32_t& value) {
+        std::string_view text;
+        if (!readView(text)) return false;
+        // Plain digits that cannot wrap are the usual case.
+        uint32_t v = 0;
+        for (char c : text) {
+            const uint32_t digit = static_cast<uint32_t>(static_cast<unsigned char>(c)) - '0';
+            if (digit > 9 || text.size() > 9) return readOddNumber(text, value);
+            v = v * 10 + digit;
+        }
+        value = v;
+        return true;
+    }
     // Reads the next entry as a nested list and begins `nested` on it, as
     // beginRead would. False, leaving `nested` as it was, when there is no
     // entry.
-    bool readList(PackStream& nested);
+    bool readList(PackStream& nested) {
+        std::string_view list;
+        if (!readView(list)) return false;
+        nested.open_ = false;
+        nested.list_ = list;
+        nested.sharer_ = sharer_;
+        if (!list.empty()) nested.beginOn(list, sharer_);
+        return true;
+    }
     // countEntries of the list being read.
     uint32_t countEntries() const;
 
@@ -103,7 +123,15 @@ public:
 
 private:
     bool readShort(std::string_view& entry);  // fewer than 4 bytes left
-    void beginOn(std::string_view list, ByteString::Sharer* sharer);
+    bool readOddNumber(std::string_view text, uint32_t& value);
+    void beginOn(std::string_view list, ByteString::Sharer* sharer) {
+        list_ = list;
+        mode_ = list[0] != 0 ? 1 : 0;
+        next_ = list.data() + 1;
+        end_ = list.data() + list.size();
+        open_ = next_ != end_;
+        sharer_ = sharer;
+    }
 
     uint32_t mode_ = 0;
     bool open_ = false;

@@ -19,7 +19,6 @@ namespace {
 #endif
 
 constexpr size_t kHugePage = size_t{2} << 20;
-constexpr size_t kPage = 4096;
 
 // The sanitizers must see every block to check it, so they get malloc's.
 #ifdef ORV_PLAIN_MALLOC
@@ -30,11 +29,14 @@ bool fromSystem(size_t bytes) { return bytes >= kHugePage; }
 
 size_t roundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
 
+// Whole huge pages: a partial one at the end would be small pages, and on a
+// virtual machine a few hundred of those cost more than the rest together.
+size_t mappedLength(size_t bytes) { return roundUp(bytes, kHugePage); }
+
 void* mapHuge(size_t bytes) {
     // Map one huge page more than needed, then cut the ends so the block
-    // starts on a huge-page boundary. A partial huge page at the end stays
-    // in small pages, so the block never takes more than it asked for.
-    const size_t length = roundUp(bytes, kPage);
+    // starts on a huge-page boundary.
+    const size_t length = mappedLength(bytes);
     void* raw = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED) return nullptr;
     const auto start = reinterpret_cast<uintptr_t>(raw);
@@ -59,10 +61,15 @@ void freeMemory(void* block, size_t bytes) {
     if (!block) return;
     if (bytes == 0) bytes = 1;
     if (fromSystem(bytes)) {
-        munmap(block, roundUp(bytes, kPage));
+        munmap(block, mappedLength(bytes));
     } else {
         std::free(block);
     }
+}
+
+size_t memoryFootprint(size_t bytes) {
+    if (bytes == 0) bytes = 1;
+    return fromSystem(bytes) ? mappedLength(bytes) : roundUp(bytes + 8, 16);
 }
 
 void outOfMemory() {

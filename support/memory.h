@@ -12,10 +12,10 @@
 //   "Out of memory" on standard error when the system has nothing left:
 //   the same end the standard library's containers meet.
 //
-// Blocks of 2 MiB and more come straight from the system, aligned to and
-// advised for transparent huge pages: where fresh 4 KiB pages are costly to
-// touch for the first time (virtual machines), large files would otherwise
-// spend most of their reading time there.
+// Blocks of 2 MiB and more come straight from the system in whole huge
+// pages, aligned and advised for transparent huge pages: where fresh 4 KiB
+// pages are costly to touch for the first time (virtual machines), large
+// files would otherwise spend most of their reading time there.
 #pragma once
 
 #include <atomic>
@@ -28,6 +28,8 @@ namespace orv {
 void* allocateMemory(size_t bytes);
 // Gives back a block of allocateMemory; `bytes` is the size asked for.
 void freeMemory(void* block, size_t bytes);
+// The memory that a block of `bytes` really takes, for budgets.
+size_t memoryFootprint(size_t bytes);
 // Ends the program with "Out of memory" on standard error.
 [[noreturn]] void outOfMemory();
 
