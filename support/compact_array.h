@@ -143,10 +143,10 @@ public:
         }
         // The same into `target`, without a temporary (the reader's path).
         void assign(CompactArray& target, const T* values, uint32_t n) {
-            if (n <= kInlineCapacity || !block_) {
+            if (n <= kInlineCapacity || !block_) {  // an inline source holds no more than that
                 if (!target.isInline()) target.dropStorage();
-                std::memcpy(target.inline_, values, sizeof(T) * n);
-                target.length_ = n;
+                target.length_ = std::min(n, kInlineCapacity);
+                std::memcpy(target.inline_, values, sizeof(T) * target.length_);
                 return;
             }
             if (unused_ == 0) {

@@ -70,9 +70,9 @@ TEST(Ids, OnlyTheLargestComesBackAndTheLargestPossibleNeverWrapsToNone) {
     addVersion(p, version("newer"), false);
     EXPECT_EQ(p.versions[2].id, 4u);
 
-    p.features.append({0x80000000u});  // compared unsigned
+    p.features.at(0).id = 0x80000000u;  // compared unsigned
     EXPECT_EQ(nextFeatureId(p), 0x80000001u);
-    for (uint32_t id : {4294967295u, 1u, 3u}) p.bugs.append({id});
+    for (uint32_t id : {4294967295u, 1u, 3u}) p.bugs.at(p.bugs.count()).id = id;
     EXPECT_EQ(addBug(p, BugRecord{}), 3u);
     EXPECT_EQ(addBug(p, BugRecord{}), 4u);
     EXPECT_EQ(std::pair(p.bugs[3].id, p.bugs[4].id), std::pair(2u, 4u));

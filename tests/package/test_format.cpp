@@ -57,8 +57,8 @@ Package filledPackage() {
     for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) p.common.field(i) = "previous " + textFromU32(i);
     for (uint32_t i = 0; i < 6; ++i) {
         p.versions.append({101 + i, "old", "", "", "", "", "", "", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 7});
-        p.features.append({201 + i});
-        p.bugs.append({301 + i});
+        p.features.at(i).id = 201 + i;
+        p.bugs.at(i).id = 301 + i;
     }
     return p;
 }
@@ -101,7 +101,7 @@ TEST(PackageFile, EmptyPackageIsTheHundredAndOneByteFile) {
 
 TEST(PackageFile, VersionRecordIsTheSixtySevenByteList) {
     Package p;
-    p.versions.append({1, "1.0", "", "", "", "", "", "2024-05-17 00:00:00"});
+    p.versions.append({1, "1.0", "", "", "", "", "", "2024-05-17 00:00:00", {}});
     ByteString record = bytes({1}) + entry("1") + entry("1.0") + ByteString(20, '\0');
     record += entry("2024-05-17 00:00:00") + entry(bytes({1})) + entry("30");
     ASSERT_EQ(record.length(), 67u);
@@ -146,7 +146,9 @@ TEST(PackageFile, TruncatedFilesKeepTheMissingTextsAndStartRecordsFromDefaults) 
     for (uint32_t n = 0; n <= file.length(); ++n) {
         Package p = filledPackage();
         ASSERT_EQ(readPackage(p, file.Left(n)), n >= 20) << n;
-        if (n < 20) ASSERT_EQ(p, filledPackage()) << n;
+        if (n < 20) {
+            ASSERT_EQ(p, filledPackage()) << n;
+        }
         // As the fuzzer checks: what is read writes back to a file that reads
         // the same and writes to the same bytes again.
         const ByteString again = fileOf(p);
@@ -165,7 +167,7 @@ TEST(PackageFile, TruncatedFilesKeepTheMissingTextsAndStartRecordsFromDefaults) 
 
     // A record whose list ends early keeps the defaults of what is missing.
     ASSERT_TRUE(readPackage(p, kHead + entry(bytes({1}) + entry(bytes({1}) + entry("5") + entry("5.0")))));
-    EXPECT_EQ(p.versions, (RecordArray<VersionRecord>{{5, "5.0"}}));
+    EXPECT_EQ(p.versions, (RecordArray<VersionRecord>{{5, "5.0", "", "", "", "", "", "", {}}}));
 }
 
 TEST(PackageFile, HostileListsStayWithinTheMemoryBudget) {
