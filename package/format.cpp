@@ -147,6 +147,7 @@ public:
         budget_ -= bytes;
         return true;
     }
+    uint64_t left() const { return budget_; }
 
     // Room for n ids that one list will share, or null when memory or the
     // budget runs out.
@@ -243,13 +244,29 @@ bool readRecord(PackStream& f, BugRecord& b, Reading& r) {
 // is short: nothing of the package read before can leak into a record, and
 // records without a readable entry stay default. False when memory or the
 // budget runs out.
+constexpr uint64_t kLargeList = 8u << 20;
+
 template <typename R>
 bool readCollection(PackStream& file, RecordArray<R>& records, Reading& r) {
-    PackStream list;
+    PackStream list, fields;
     if (!file.readList(list)) return true;
+    // On a list of single entries there is a record for each entry that can
+    // be read. Counting them first reads a list twice, which costs once it
+    // no longer fits the caches; so for a large list, where the address
+    // space is there, room for as many records as the list could hold (an
+    // entry takes at least 4 bytes) and the budget allows is reserved, and
+    // the records are counted by reading them.
+    const uint64_t affordable = r.left() / sizeof(R);
+    const uint64_t most = std::min<uint64_t>({affordable, list.countBound(), 0xFFFFFFFEu});
+    if (list.mode() == 1 && list.size() >= kLargeList && records.tryReserveSpace(static_cast<uint32_t>(most))) {
+        for (uint32_t i = 0; list.readList(fields); ++i) {
+            if (i == most) return false;  // more than the budget allows
+            if (!readRecord(fields, records.appendReserved(), r)) return false;
+        }
+        return records.fit() && r.charge(memoryFootprint(uint64_t{records.count()} * sizeof(R)));
+    }
     const uint32_t n = list.countEntries();
     if (!r.charge(memoryFootprint(uint64_t{n} * sizeof(R))) || !records.tryReserve(n)) return false;
-    PackStream fields;
     bool readable = true;
     for (uint32_t i = 0; i < n; ++i) {
         R& record = records.appendReserved();

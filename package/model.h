@@ -120,6 +120,35 @@ public:
     // Room for n elements; false, with the array unchanged, when memory
     // runs out.
     bool tryReserve(uint32_t n) { return n <= capacity_ || reallocate(n); }
+    // Address space for up to `most` elements, taking memory only as
+    // elements are added: for a reader that learns the count by reading.
+    // fit() then gives back the rest. False, with nothing changed, for a
+    // small space (just reserve) or when the system will not give it.
+    bool tryReserveSpace(uint32_t most) {
+        const size_t bytes = sizeof(T) * size_t{most};
+        if (capacity_ != 0 || !mappedDirectly(bytes)) return false;
+        void* space = reserveMemory(bytes);
+        if (!space) return false;
+        data_ = static_cast<T*>(space);
+        capacity_ = most;
+        return true;
+    }
+    // The capacity cut to the count after tryReserveSpace. False, with the
+    // array as it was, when the elements must move and memory runs out.
+    bool fit() {
+        const size_t used = sizeof(T) * size_t{count_}, reserved = sizeof(T) * size_t{capacity_};
+        if (!mappedDirectly(reserved) || count_ == capacity_) return true;
+        if (mappedDirectly(used)) {
+            shrinkMemory(data_, reserved, used);
+            capacity_ = count_;
+            return true;
+        }
+        if (count_ > 0) return reallocate(count_);  // small: into malloc's memory
+        freeMemory(data_, reserved);
+        data_ = nullptr;
+        capacity_ = 0;
+        return true;
+    }
     // Appends a default element in reserved room (tryReserve first).
     T& appendReserved() {
         new (data_ + count_) T;

@@ -117,6 +117,10 @@ public:
     }
     // countEntries of the list being read.
     uint32_t countEntries() const;
+    // The size of the list being read, and the most entries it can hold
+    // (4 bytes at least each).
+    uint64_t size() const { return list_.size(); }
+    uint64_t countBound() const { return list_.size() / 4 + 1; }
 
     uint32_t mode() const { return mode_; }
     bool isOpen() const { return open_; }

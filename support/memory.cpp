@@ -33,11 +33,11 @@ size_t roundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
 // virtual machine a few hundred of those cost more than the rest together.
 size_t mappedLength(size_t bytes) { return roundUp(bytes, kHugePage); }
 
-void* mapHuge(size_t bytes) {
+void* mapHuge(size_t bytes, int flags = 0) {
     // Map one huge page more than needed, then cut the ends so the block
     // starts on a huge-page boundary.
     const size_t length = mappedLength(bytes);
-    void* raw = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* raw = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | flags, -1, 0);
     if (raw == MAP_FAILED) return nullptr;
     const auto start = reinterpret_cast<uintptr_t>(raw);
     const uintptr_t aligned = roundUp(start, kHugePage);
@@ -65,6 +65,18 @@ void freeMemory(void* block, size_t bytes) {
     } else {
         std::free(block);
     }
+}
+
+bool mappedDirectly(size_t bytes) { return fromSystem(bytes == 0 ? 1 : bytes); }
+
+void* reserveMemory(size_t bytes) {
+    if (!fromSystem(bytes) || bytes > SIZE_MAX - 2 * kHugePage) return nullptr;
+    return mapHuge(bytes, MAP_NORESERVE);
+}
+
+void shrinkMemory(void* block, size_t reserved, size_t used) {
+    const size_t keep = mappedLength(used), had = mappedLength(reserved);
+    if (had > keep) munmap(static_cast<char*>(block) + keep, had - keep);
 }
 
 size_t memoryFootprint(size_t bytes) {

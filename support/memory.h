@@ -30,6 +30,16 @@ void* allocateMemory(size_t bytes);
 void freeMemory(void* block, size_t bytes);
 // The memory that a block of `bytes` really takes, for budgets.
 size_t memoryFootprint(size_t bytes);
+// Whether a block of `bytes` comes straight from the system.
+bool mappedDirectly(size_t bytes);
+// Address space for a block of up to `bytes` (at least 2 MiB), which takes
+// memory only where it is written: for a block whose final size is learnt
+// by filling it. Null when the system will not give the space (limits,
+// strict overcommit); then learn the size first. freeMemory takes it back
+// with the same size, or shrinkMemory cuts it to the size of a block that
+// comes straight from the system.
+void* reserveMemory(size_t bytes);
+void shrinkMemory(void* block, size_t reserved, size_t used);
 // Ends the program with "Out of memory" on standard error.
 [[noreturn]] void outOfMemory();
 

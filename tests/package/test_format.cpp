@@ -178,14 +178,19 @@ TEST(PackageFile, HostileListsStayWithinTheMemoryBudget) {
     EXPECT_EQ(p.features, (RecordArray<FeatureRecord>{{}, {}}));
 
     // Each empty 4-byte entry is a whole default record: a few fit the
-    // budget, a file made of nothing else does not and changes nothing.
-    for (uint32_t entries : {1000u, 100000u}) {
-        const ByteString empties = bytes({1}) + ByteString(4 * entries, '\0');
+    // budget, a file made of nothing else does not and changes nothing, in
+    // a small list and in one large enough to be read without counting it
+    // first. Records of some content do fit: 250,000 features in 10 MB.
+    ByteString features = bytes({1}), feature = entry(bytes({1}) + entry("7") + entry(ByteString(30, 't')));
+    features.writeRepeated(1, feature, 250000);
+    for (const auto& [list, records] : {std::pair{bytes({1}) + ByteString(4000, '\0'), 1000u},
+                                        {bytes({1}) + ByteString(4 * 2200000, '\0'), 0u}, {features, 250000u}}) {
         p = filledPackage();
-        const bool fits = entries * sizeof(VersionRecord) < (kReadMemoryFactor - 1) * 4 * entries + (1u << 20);
-        ASSERT_EQ(readPackage(p, kHead + entry(empties)), fits) << entries;
-        EXPECT_EQ(p.versions.count(), fits ? entries : 6u);
+        const ByteString file = kHead + (list == features ? entry(bytes({1})) : ByteString()) + entry(list);
+        ASSERT_EQ(readPackage(p, file), records > 0) << records;
+        EXPECT_EQ(p.versions.count() + p.features.count(), records > 0 ? records : 12u);
     }
+    EXPECT_EQ(p.features[249999].title, ByteString(30, 't'));
 }
 
 TEST(PackageFile, RunningOutOfMemoryFailsTheReadAndChangesNothing) {
