@@ -257,8 +257,8 @@ ByteString hostileFile(uint32_t entries, int variant) {
     if (variant == 1) {
         // Records of 4 bytes each need sizeof(VersionRecord) / 4 times their
         // size; a text makes up the rest of the budget's file size.
-        const uint64_t need = uint64_t{entries} * sizeof(VersionRecord);
-        const uint64_t file = (need - (1u << 20)) / (kReadMemoryFactor - 1) + 64;
+        const uint64_t need = memoryFootprint(uint64_t{entries} * sizeof(VersionRecord));
+        const uint64_t file = (need - (1u << 20) + (64u << 10)) / (kReadMemoryFactor - 1) + 64;  // 64 KiB held back
         entry(common, ByteString(static_cast<uint32_t>(file - 4 * uint64_t{entries}), 'x'));
     }
     if (variant == 2) {
@@ -295,6 +295,8 @@ void BM_ReadHostile(benchmark::State& state) {
     });
     state.counters["accepted"] = accepted;
     state.counters["peak_mem_per_file_byte"] = static_cast<double>(peak + file.length()) / file.length();
+    // The bound every input stays within: 32 times the file plus 1 MiB.
+    state.counters["bound_per_file_byte"] = (kReadMemoryFactor * file.length() + (1u << 20)) / double(file.length());
 }
 
 }  // namespace

@@ -139,8 +139,11 @@ void writeCollection(PackStream& s, const RecordArray<R>& records) {
 class Reading {
 public:
     // What reading may take beside the file itself, which is already in
-    // memory: every input stays within 32 times its size plus 1 MiB.
-    explicit Reading(uint32_t fileSize) : budget_(uint64_t{kReadMemoryFactor - 1} * fileSize + (1u << 20)), fileSize_(fileSize) {}
+    // memory: every input stays within 32 times its size plus 1 MiB. 64 KiB
+    // of that are kept for what is not counted here (the reader's own few
+    // small allocations, the rounding of pages).
+    explicit Reading(uint32_t fileSize)
+        : budget_(uint64_t{kReadMemoryFactor - 1} * fileSize + (1u << 20) - (64u << 10)), fileSize_(fileSize) {}
 
     bool charge(uint64_t bytes) {
         if (bytes > budget_) return false;
