@@ -9,14 +9,17 @@ namespace orv {
 
 namespace {
 
-// Removes every occurrence of `id`, keeping the other ids in their order.
-void removeAll(IdList& list, uint32_t id) {
-    auto end = std::remove(list.begin(), list.end(), id);
-    list.setCount(static_cast<uint32_t>(end - list.begin()));
-}
-
 bool contains(const IdList& list, uint32_t id) {
     return std::find(list.begin(), list.end(), id) != list.end();
+}
+
+// Removes every occurrence of `id`, keeping the other ids in their order. A
+// list without it is not touched, so lists read from a file keep sharing
+// their storage.
+void removeAll(IdList& list, uint32_t id) {
+    if (!contains(list, id)) return;
+    auto end = std::remove(list.begin(), list.end(), id);
+    list.setCount(static_cast<uint32_t>(end - list.begin()));
 }
 
 // The next id of a collection: the largest plus one. Only when the largest

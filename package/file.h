@@ -36,7 +36,8 @@ public:
 
     // Reads up to `count` bytes at the position into `target`, which ends
     // up holding what arrived; a count beyond the end is cut to what is
-    // left. Fails only when the file is closed or not readable.
+    // left. Fails only when the file is closed or not readable; a system
+    // error, or a count that memory cannot hold, shows in lastReadFailed.
     bool read(ByteString& target, uint32_t count);
     // Writes all of `bytes` at the position, which advances by what the
     // system wrote; the size grows with it. Fails only when the file is
@@ -77,25 +78,20 @@ private:
 // Removes the characters * ? " < > | from a path in place; always true. The
 // separator is "/", and a backslash is an ordinary character.
 bool sanitizePath(ByteString& path);
-// The same for a Windows-style path: also turns "/" into "\" and drops
-// every component that names a device (NUL, CON, AUX, PRN, CLOCK$, COM0-9,
-// LPT0-9, whole components only, ignoring case), keeping empty components,
-// so C:/data/CON/pkg.dat becomes C:\data\pkg.dat.
-bool sanitizeWindowsPath(ByteString& path);
 
 // Whether the path names an existing entry that is not a directory (one
 // trailing "/" is ignored).
 bool isFile(const ByteString& path);
 // Whether the path names an existing directory; the empty path is the root.
 bool isDirectory(const ByteString& path);
-// Creates every missing directory along the path, shortest first. True if
-// the directory exists afterwards.
+// Creates every missing directory along the path, shortest first. Always
+// true: whether a directory could be made shows in isDirectory.
 bool createDirectories(const ByteString& path);
 
 // Reads a whole file into `target`. A missing or unreadable file, a
-// directory, a read error or a file too large for one text (4 GiB or more)
-// gives false and an empty target; an empty file gives true and an empty
-// target.
+// directory, a read error, a file too large for one text (4 GiB or more) or
+// for the memory there is gives false and an empty target; an empty file
+// gives true and an empty target.
 bool loadFile(ByteString& target, const ByteString& path);
 // Replaces the file's content with `text` without ever losing the old one:
 // the text goes to a new file in the same folder, which is flushed to disk

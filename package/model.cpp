@@ -1,5 +1,7 @@
 #include "package/model.h"
 
+#include <algorithm>
+
 namespace orv {
 
 namespace {
@@ -19,23 +21,42 @@ void idsOf(const RecordArray<R>& records, IdList& out) {
     for (const R& r : records) out.append(r.id);
 }
 
-template <typename R>
-void indexById(const RecordArray<R>& records, IdList& out) {
-    out.clear();
-    uint32_t i = 0;
-    for (const R& r : records) out.at(r.id) = i++;
-}
+}  // namespace
+
+namespace {
+
+constexpr ByteString CommonInfo::*kFields[CommonInfo::kFieldCount] = {
+    &CommonInfo::company,          &CommonInfo::product,      &CommonInfo::productLink,
+    &CommonInfo::productDescription, &CommonInfo::upsellLink, &CommonInfo::upsellDescription,
+    &CommonInfo::companyAddress,   &CommonInfo::companyPhone, &CommonInfo::companyEmail,
+    &CommonInfo::companyLink,      &CommonInfo::salesPhone,   &CommonInfo::salesEmail,
+    &CommonInfo::techSupportPhone, &CommonInfo::techSupportEmail};
 
 }  // namespace
 
 ByteString& CommonInfo::field(uint32_t i) {
-    ByteString* fields[kFieldCount] = {&company, &product, &productLink, &productDescription, &upsellLink,
-                                       &upsellDescription, &companyAddress, &companyPhone, &companyEmail,
-                                       &companyLink, &salesPhone, &salesEmail, &techSupportPhone, &techSupportEmail};
-    return *fields[i < kFieldCount ? i : kFieldCount - 1];
+    if (i < kFieldCount) return this->*kFields[i];
+    thread_local ByteString nowhere;
+    nowhere = ByteString();
+    return nowhere;
 }
 
-const ByteString& CommonInfo::field(uint32_t i) const { return const_cast<CommonInfo*>(this)->field(i); }
+const ByteString& CommonInfo::field(uint32_t i) const {
+    static const ByteString kEmpty;
+    return i < kFieldCount ? this->*kFields[i] : kEmpty;
+}
+
+void IdList::removeAt(uint32_t i, uint32_t n) {
+    const uint32_t old = count();
+    if (uint64_t{i} + n >= old) {
+        setCount(std::min(i, old));
+        setCount(i);
+        return;
+    }
+    uint32_t* ids = begin();
+    std::copy(ids + i + n, ids + old, ids + i);
+    setCount(old - n);
+}
 
 bool CommonInfo::operator==(const CommonInfo& o) const {
     for (uint32_t i = 0; i < kFieldCount; ++i)
@@ -66,7 +87,5 @@ uint32_t nextBugId(const Package& p) { return nextId(p.bugs); }
 
 void versionIds(const Package& p, IdList& out) { idsOf(p.versions, out); }
 void featureIds(const Package& p, IdList& out) { idsOf(p.features, out); }
-void versionIndexById(const Package& p, IdList& out) { indexById(p.versions, out); }
-void featureIndexById(const Package& p, IdList& out) { indexById(p.features, out); }
 
 }  // namespace orv

@@ -1,5 +1,7 @@
 #include "package/stream.h"
 
+#include "support/numbers.h"
+
 namespace orv {
 
 namespace {
@@ -13,39 +15,65 @@ uint32_t readLength(std::string_view bytes, size_t& used) {
     return value;
 }
 
-void appendLength(ByteString& out, uint32_t n) {
-    const char bytes[4] = {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
-                           static_cast<char>(n)};
-    out.append(bytes, 4);
+void putLength(char* at, uint32_t n) {
+    at[0] = static_cast<char>(n >> 24);
+    at[1] = static_cast<char>(n >> 16);
+    at[2] = static_cast<char>(n >> 8);
+    at[3] = static_cast<char>(n);
 }
 
-// Takes the next entry off the front of `rest`, clamped to what remains.
-std::string_view takeEntry(std::string_view& rest) {
-    size_t used = 0;
-    const uint32_t length = readLength(rest, used);
-    rest.remove_prefix(used);
-    const size_t take = length < rest.size() ? length : rest.size();
-    std::string_view entry = rest.substr(0, take);
-    rest.remove_prefix(take);
-    return entry;
+uint32_t digitCount(uint32_t v) {
+    uint32_t n = 1;
+    for (; v >= 10; v /= 10) ++n;
+    return n;
 }
 
 }  // namespace
 
-bool PackStream::beginWrite(uint32_t mode) {
+// ---- Writing ----------------------------------------------------------------
+
+bool PackStream::beginWrite(uint32_t mode, ByteString storage) {
     mode_ = mode;
     open_ = true;
+    sharer_ = nullptr;
+    ownSharer_.reset();
+    buffer_ = std::move(storage);
     buffer_.clear();
     buffer_.append(mode != 0 ? '\x01' : '\x00');
     return true;
 }
 
-bool PackStream::writeEntry(const ByteString& text) {
+bool PackStream::reserve(uint64_t bytes) {
+    const uint64_t total = buffer_.length() + bytes;
+    return total <= ByteString::kMaxLength && buffer_.tryReserve(static_cast<uint32_t>(total));
+}
+
+bool PackStream::writeEntry(std::string_view bytes) {
     if (!open_) beginWrite(1);
-    if (mode_ != 1) return false;
-    appendLength(buffer_, text.length());
-    buffer_.append(text);
+    if (mode_ != 1 || sharer_ || uint64_t{buffer_.length()} + 4 + bytes.size() > ByteString::kMaxLength)
+        return false;
+    char length[4];
+    putLength(length, static_cast<uint32_t>(bytes.size()));
+    buffer_.append(length, 4);
+    buffer_.append(bytes);
     return true;
+}
+
+bool PackStream::writeNumber(uint32_t value) {
+    char digits[10];
+    const uint32_t n = digitCount(value);
+    for (uint32_t i = n; i-- > 0; value /= 10) digits[i] = static_cast<char>('0' + value % 10);
+    return writeEntry(std::string_view(digits, n));
+}
+
+uint32_t PackStream::openList() {
+    const uint32_t position = buffer_.length();
+    return writeEntry(std::string_view("\x01", 1)) ? position : UINT32_MAX;
+}
+
+void PackStream::closeList(uint32_t position) {
+    if (position >= buffer_.length()) return;
+    putLength(buffer_.data() + position, buffer_.length() - position - 4);
 }
 
 bool PackStream::finish() {
@@ -59,29 +87,34 @@ void PackStream::takeOutput(ByteString& out) {
     out.seekCursor(0, 0);
 }
 
+// ---- Reading ----------------------------------------------------------------
+
 bool PackStream::beginRead(const ByteString& input) {
     open_ = false;
     if (input.empty()) return false;
-    mode_ = input.byteAt(0) != 0 ? 1 : 0;
-    buffer_ = input.Mid(1);
-    offset_ = 0;
-    open_ = !buffer_.empty();
+    buffer_ = input.share(0, input.length());
+    ownSharer_.emplace(buffer_);
+    beginOn(buffer_.view(), &*ownSharer_);
     return true;
 }
 
-bool PackStream::readEntry(ByteString& target) {
-    if (!open_ || mode_ != 1) return false;
-    std::string_view rest = buffer_.view().substr(offset_);
-    const std::string_view entry = takeEntry(rest);
-    target = ByteString(entry);
-    offset_ = buffer_.length() - static_cast<uint32_t>(rest.size());
-    if (rest.empty()) {
-        open_ = false;
-        buffer_ = ByteString();
-        offset_ = 0;
-    }
+bool PackStream::readShort(std::string_view& entry) {
+    std::string_view rest(next_, static_cast<size_t>(end_ - next_));
+    size_t used = 0;
+    const uint32_t length = readLength(rest, used);
+    rest.remove_prefix(used);
+    entry = rest.substr(0, length);  // nothing is left after a cut length field
+    next_ = end_;
+    open_ = false;
     return true;
 }
+
+bool PackStream::readOddNumber(std::string_view text, uint32_t& value) {
+    value = parseU32(text);
+    return true;
+}
+
+uint32_t PackStream::countEntries() const { return orv::countEntries(list_); }
 
 uint32_t countEntries(const ByteString& list) { return countEntries(list.view()); }
 
@@ -116,20 +149,6 @@ uint32_t countEntries(std::string_view list) {
         ++count;
     }
     return count;
-}
-
-bool PackCursor::begin(std::string_view list) {
-    open_ = false;
-    if (list.empty()) return false;
-    rest_ = list.substr(1);
-    open_ = list[0] != 0 && !rest_.empty();
-    return true;
-}
-
-bool PackCursor::nextShort(std::string_view& entry) {
-    entry = takeEntry(rest_);
-    if (rest_.empty()) open_ = false;
-    return true;
 }
 
 }  // namespace orv

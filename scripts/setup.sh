@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
-  qt6-base-dev qt6-base-dev-tools libqt6test6 libqt6svg6
+  qt6-base-dev qt6-base-dev-tools libqt6test6 libqt6svg6 libxcb1-dev
   xvfb x11-apps imagemagick xdotool xauth
   nginx-light curl
   libssl-dev openssl libcurl4-openssl-dev

@@ -4,7 +4,9 @@
 // Texts are 8-bit in the system code page and carry no terminator; c_str()
 // gives a terminated view for platform calls. Short texts (up to
 // kInlineCapacity bytes, which covers ids, numbers and release dates) live
-// inside the object and need no allocation.
+// inside the object and need no allocation; longer ones may share their
+// storage with other texts (share(), Sharer), as the package reader's texts
+// share the file's bytes.
 #pragma once
 
 #include <cstdint>
@@ -13,49 +15,86 @@
 #include <string_view>
 #include <vector>
 
+#include "support/compact_array.h"
+
 namespace orv {
 
 class ByteString {
+    using Storage = CompactArray<char, 20, 1>;
+
 public:
     static constexpr uint32_t npos = 0xFFFFFFFFu;
-    static constexpr uint32_t kInlineCapacity = 19;
+    static constexpr uint32_t kInlineCapacity = Storage::kInlineCapacity;
+    // The longest text. Growing beyond it is an allocation failure: the
+    // try... forms report it, the others end the program (support/memory.h).
+    static constexpr uint32_t kMaxLength = Storage::kMaxLength;
 
-    ByteString() noexcept : data_(small_) {}
+    ByteString() noexcept = default;
     ByteString(const char* text);  // NOLINT: implicit like a string literal; null gives empty
     ByteString(const char* bytes, uint32_t length);
     ByteString(std::string_view bytes);  // NOLINT
     explicit ByteString(char c);
     ByteString(uint32_t count, char fill);
-    ByteString(const ByteString& other);
-    ByteString(ByteString&& other) noexcept;
+    // Copies are deep and start with the cursor at 0.
+    ByteString(const ByteString& other) : bytes_(other.bytes_) {}
+    ByteString(ByteString&& other) noexcept = default;
     ByteString& operator=(const ByteString& other);
-    ByteString& operator=(ByteString&& other) noexcept;
-    ~ByteString();
+    ByteString& operator=(ByteString&& other) noexcept = default;
 
-    uint32_t length() const { return length_; }
-    uint32_t size() const { return length_; }
-    bool empty() const { return length_ == 0; }
-    uint32_t capacity() const { return capacity_; }
-    const char* data() const { return data_; }
-    char* data() { return data_; }
+    uint32_t length() const { return bytes_.length(); }
+    uint32_t size() const { return bytes_.length(); }
+    bool empty() const { return bytes_.length() == 0; }
+    uint32_t capacity() const { return bytes_.capacity(); }
+    const char* data() const { return bytes_.data(); }
+    char* data() { return bytes_.mutableData(); }
     const char* c_str();        // writes a 0 byte past the end, length unchanged
-    std::string_view view() const { return {data_, length_}; }
-    std::string toStdString() const { return std::string(data_, length_); }
-    unsigned char byteAt(uint32_t i) const { return static_cast<unsigned char>(data_[i]); }
-    char operator[](uint32_t i) const { return data_[i]; }
-    char& operator[](uint32_t i) { return data_[i]; }
+    std::string_view view() const { return {bytes_.data(), bytes_.length()}; }
+    std::string toStdString() const { return std::string(view()); }
+    unsigned char byteAt(uint32_t i) const { return static_cast<unsigned char>(bytes_.data()[i]); }
+    char operator[](uint32_t i) const { return bytes_.data()[i]; }
+    char& operator[](uint32_t i) { return data()[i]; }
 
     // Sets the length; new bytes are 0. Shrinking keeps the storage.
     void setLength(uint32_t n);
-    void reserve(uint32_t n);
+    void reserve(uint32_t n) { bytes_.reserve(n); }
     void clear() { setLength(0); }
+    // Fallible forms for sizes that come from input: false, with the text
+    // unchanged, when memory runs out or the length would pass kMaxLength.
+    bool tryReserve(uint32_t n) { return bytes_.tryReserve(n); }
+    // Sets the length without filling new bytes: the caller writes them.
+    bool tryResizeForOverwrite(uint32_t n);
 
-    // Appending.
+    // The bytes pos .. pos + n - 1 (clamped, like Mid) without copying
+    // them: the result shares this text's storage, which lives as long as
+    // either text does. Changing either text copies it first.
+    ByteString share(uint32_t pos, uint32_t n) const { return ByteString(bytes_.share(pos, n)); }
+    // Hands out many texts that share one text's storage (see share()),
+    // cheaper than share() for each. The source must stay unchanged while
+    // the sharer lives.
+    class Sharer {
+    public:
+        explicit Sharer(const ByteString& source) : source_(source.data()), sharer_(source.bytes_) {}
+        ByteString share(uint32_t pos, uint32_t n) { return ByteString(sharer_.share(source_ + pos, n)); }
+        ByteString share(std::string_view piece) {
+            return ByteString(sharer_.share(piece.data(), static_cast<uint32_t>(piece.size())));
+        }
+        // target = share(piece), without a temporary; the cursor goes to 0.
+        void assign(ByteString& target, std::string_view piece) {
+            sharer_.assign(target.bytes_, piece.data(), static_cast<uint32_t>(piece.size()));
+            target.setCursor(0);
+        }
+
+    private:
+        const char* source_;
+        Storage::Sharer sharer_;
+    };
+
+    // Appending. Appending a text to itself is allowed.
     ByteString& append(const char* bytes, uint32_t n);
-    ByteString& append(std::string_view s) { return append(s.data(), static_cast<uint32_t>(s.size())); }
-    ByteString& append(const ByteString& s) { return append(s.data_, s.length_); }
-    ByteString& append(const char* text) { return text ? append(text, static_cast<uint32_t>(std::strlen(text))) : *this; }
-    ByteString& append(char c);
+    ByteString& append(std::string_view s);
+    ByteString& append(const ByteString& s) { return append(s.data(), s.length()); }
+    ByteString& append(const char* text) { return text ? append(std::string_view(text)) : *this; }
+    ByteString& append(char c) { return append(&c, 1); }
     ByteString& operator+=(const ByteString& s) { return append(s); }
     ByteString& operator+=(const char* s) { return append(s); }
     ByteString& operator+=(char c) { return append(c); }
@@ -95,33 +134,31 @@ public:
     void toTitle();
 
     // Cursor operations.
-    uint32_t cursor() const { return cursor_; }
+    uint32_t cursor() const { return bytes_.ownerWord(); }
     ByteString readBytes(uint32_t n);
     // Next line without its terminator (CR, LF or CR LF). With
     // completeOnly, a line without terminator, or ending in a CR that is
     // the text's last byte, is not taken: empty result, cursor unchanged.
     ByteString readLine(bool completeOnly = false);
-    bool atEnd() const { return cursor_ >= length_; }
+    bool atEnd() const { return cursor() >= length(); }
     // 0 set, 1 back from the end, 2 forward, 3 back.
     void seekCursor(int mode, uint32_t n);
 
-    bool operator==(const ByteString& o) const {
-        return length_ == o.length_ && std::memcmp(data_, o.data_, length_) == 0;
-    }
+    bool operator==(const ByteString& o) const { return bytes_ == o.bytes_; }
     bool operator!=(const ByteString& o) const { return !(*this == o); }
     bool operator==(const char* s) const { return view() == std::string_view(s ? s : ""); }
     bool operator<(const ByteString& o) const { return view() < o.view(); }
 
 private:
-    void growTo(uint32_t needed);  // capacity at least needed
-    bool isInline() const { return data_ == small_; }
+    explicit ByteString(Storage&& bytes) noexcept : bytes_(std::move(bytes)) {}
+    void setCursor(uint32_t c) { bytes_.setOwnerWord(c); }
+    void clampCursor() {
+        if (cursor() > length()) setCursor(length());
+    }
 
-    char* data_;
-    uint32_t length_ = 0;
-    uint32_t capacity_ = kInlineCapacity;
-    uint32_t cursor_ = 0;
-    char small_[kInlineCapacity + 1];  // + terminator slot: 40 bytes in all
+    Storage bytes_;
 };
+static_assert(sizeof(ByteString) == 40);
 
 ByteString operator+(const ByteString& a, const ByteString& b);
 ByteString operator+(const ByteString& a, const char* b);

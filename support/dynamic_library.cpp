@@ -1,6 +1,7 @@
 #include "support/dynamic_library.h"
 
 #include <dlfcn.h>
+#include <link.h>
 
 #include <map>
 #include <mutex>
@@ -22,7 +23,24 @@ std::mutex& slotMutex() {
     return *mutex;
 }
 
-void* lookupInLibrary(void* handle, const char* candidate) { return dlsym(handle, candidate); }
+struct Library {
+    void* handle;
+    link_map* map;
+};
+
+// dlsym also searches the libraries that this one pulls in; only the
+// library's own exports count, so the object that defines the symbol must
+// be the library itself.
+void* lookupInLibrary(void* context, const char* candidate) {
+    const auto* library = static_cast<const Library*>(context);
+    void* p = dlsym(library->handle, candidate);
+    if (!p) return nullptr;
+    Dl_info info{};
+    link_map* owner = nullptr;
+    if (dladdr1(p, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) == 0 || owner != library->map)
+        return nullptr;
+    return p;
+}
 
 }  // namespace
 
@@ -63,8 +81,9 @@ void* FindExport(const char* name, ExportLookup lookup, void* context) {
 }
 
 void* BindFunction(void* handle, const char* name) {
-    if (!handle) return nullptr;
-    return FindExport(name, lookupInLibrary, handle);
+    Library library{handle, nullptr};
+    if (!handle || dlinfo(handle, RTLD_DI_LINKMAP, &library.map) != 0) return nullptr;
+    return FindExport(name, lookupInLibrary, &library);
 }
 
 }  // namespace orv

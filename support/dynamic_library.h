@@ -18,8 +18,9 @@ namespace orv {
 // Thread-safe.
 void* LoadLibrarySlot(const char* name);
 
-// Address of the named export of a loaded library, or null. A null handle
-// or name yields null at once. Tries, in order: the name; "_" + name;
+// Address of the named export of a loaded library, or null: only the
+// library's own exports, not those of the libraries it pulls in. A null
+// handle or name yields null at once. Tries, in order: the name; "_" + name;
 // "__" + name; then for N = 0..100: name@N, _name@N, __name@N, stopping at
 // the first that the library has. This reaches undecorated exports as well
 // as the forms that compilers give to functions with a stack-argument byte

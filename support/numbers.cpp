@@ -34,7 +34,9 @@ U parseUnsigned(std::string_view t) {
 }
 
 void writeAt(ByteString& out, uint32_t& pos, const ByteString& text) {
-    if (pos + text.length() > out.length()) out.setLength(pos + text.length());
+    const uint64_t end = uint64_t{pos} + text.length();
+    if (end > ByteString::kMaxLength) outOfMemory();
+    if (end > out.length()) out.setLength(static_cast<uint32_t>(end));
     std::memcpy(out.data() + pos, text.data(), text.length());
     pos += text.length();
 }
@@ -67,9 +69,11 @@ ByteString textFromDouble(double v) {
     return ByteString(buf, static_cast<uint32_t>(std::min<int>(n, sizeof buf - 1)));
 }
 
+void appendU16(ByteString& out, uint32_t& pos, uint16_t v) { writeAt(out, pos, textFromU16(v)); }
 void appendU32(ByteString& out, uint32_t& pos, uint32_t v) { writeAt(out, pos, textFromU32(v)); }
 void appendU64(ByteString& out, uint32_t& pos, uint64_t v) { writeAt(out, pos, textFromU64(v)); }
 void appendI32(ByteString& out, uint32_t& pos, int32_t v) { writeAt(out, pos, textFromI32(v)); }
+void appendDouble(ByteString& out, uint32_t& pos, double v) { writeAt(out, pos, textFromDouble(v)); }
 
 uint32_t parseU32(std::string_view text) { return parseUnsigned<uint32_t>(text); }
 uint64_t parseU64(std::string_view text) { return parseUnsigned<uint64_t>(text); }

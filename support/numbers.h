@@ -15,9 +15,11 @@ ByteString textFromU64(uint64_t v);
 ByteString textFromDouble(double v);  // as "%.10lf"
 
 // Append forms: write at `pos` (overwriting or extending) and advance it.
+void appendU16(ByteString& out, uint32_t& pos, uint16_t v);
 void appendU32(ByteString& out, uint32_t& pos, uint32_t v);
 void appendU64(ByteString& out, uint32_t& pos, uint64_t v);
 void appendI32(ByteString& out, uint32_t& pos, int32_t v);
+void appendDouble(ByteString& out, uint32_t& pos, double v);  // as "%.10lf"
 
 // Text to number: skips blank, tab, CR, LF and 0 bytes, takes one optional
 // sign, then digits up to the first non-digit. Wraps modulo 2^32 (2^64);

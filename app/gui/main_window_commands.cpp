@@ -147,9 +147,11 @@ void MainWindow::saveCommand() {
     ByteString name = fieldBytes(shownFileName_, fileNameEdit_->text());
     sanitizePath(name);
     ByteString content;
-    writePackage(package_, content);
+    // A package too large for one file cannot be written under any name;
+    // the message and "Save As" still come, and no file is touched.
+    const bool encoded = writePackage(package_, content);
     for (;;) {
-        if (saveFile(content, name)) {
+        if (encoded && saveFile(content, name)) {
             accept();
             return;
         }

@@ -17,3 +17,7 @@ int probe_pair_double(void) { return 6; }
 
 int probe_deep(void) __asm__("__probe_deep");
 int probe_deep(void) { return 7; }
+
+/* A dependency with exports of its own, which are not the probe's. */
+#include <math.h>
+double probe_cosine(double x) { return cos(x); }

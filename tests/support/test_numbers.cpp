@@ -15,6 +15,13 @@ TEST(Numbers, ParsesLenientlyAndWraps) {
     EXPECT_EQ(textFromU32(4294967295u), "4294967295");
     EXPECT_EQ(textFromI32(-2147483647 - 1), "-2147483648");
     EXPECT_EQ(textFromU64(18446744073709551615ull), "18446744073709551615");
+    // The append forms write at a position, overwriting or extending, and advance it.
+    ByteString out = "size: ??????";
+    uint32_t pos = 6;
+    appendU16(out, pos, 65535);
+    appendDouble(out, pos, 1.5);
+    appendI32(out, pos, -7);
+    EXPECT_EQ(out + textFromU32(pos), "size: 655351.5000000000-725");
 }
 
 TEST(Numbers, FormatsByteSizes) {
