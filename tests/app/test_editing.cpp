@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "app/choices.h"
 #include "app/editing.h"
 
 namespace orv {
