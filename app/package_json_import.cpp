@@ -110,12 +110,26 @@ private:
 
     bool openCodec(const std::string& name);
     std::string cannotWrite() const;
+    // Stores a field's bytes. Short texts live in the field itself; longer
+    // ones are gathered in large blocks that the fields then share, so a
+    // package of many texts costs a few allocations instead of one each.
+    void store(Kind kind, int field, uint32_t index, std::string_view bytes);
+    void flushPool();
 
     Package& p_;
     TextCodec& codec_;  // open once the encoding is known
     std::vector<Level> stack_;
     std::vector<const char*> members_[4];
     std::vector<PendingText> pending_;
+    struct Pooled {
+        PendingText field;
+        uint32_t offset;
+        uint32_t length;
+    };
+    static constexpr uint32_t kPoolBlock = 2u << 20;
+    ByteString pool_;
+    std::vector<Pooled> pooled_;
+    ByteString scratch_;
     std::string error_;
     std::string formatName_;
     uint64_t formatVersion_ = 0;
@@ -234,7 +248,8 @@ bool Reader::string(std::string& s) {
     if (l.frame == Frame::Text) {
         const Level& owner = stack_[stack_.size() - 2];
         const uint32_t index = owner.frame == Frame::Common ? 0 : lastIndex(owner.kind);
-        return base64Decode(s, text(owner.kind, owner.member, index)) || fail("not valid Base64");
+        if (!base64Decode(s, scratch_)) return fail("not valid Base64");
+        return store(owner.kind, owner.member, index, scratch_.view()), true;
     }
     const bool textField = l.frame == Frame::Common || (l.frame == Frame::Record && isText(l.kind, l.member));
     if (!textField) return wrong("a string");
@@ -246,8 +261,33 @@ bool Reader::string(std::string& s) {
         pending_.push_back({l.kind, static_cast<uint8_t>(l.member), index});
         return true;
     }
-    if (codec_.keepsAsIs(s)) return target = ByteString(s), true;
-    return codec_.encode(s, target) || fail(cannotWrite());
+    if (codec_.keepsAsIs(s)) return store(l.kind, l.member, index, s), true;
+    if (!codec_.encode(s, scratch_)) return fail(cannotWrite());
+    return store(l.kind, l.member, index, scratch_.view()), true;
+}
+
+void Reader::store(Kind kind, int field, uint32_t index, std::string_view bytes) {
+    if (bytes.size() <= ByteString::kInlineCapacity || bytes.size() > kPoolBlock / 4) {
+        text(kind, field, index) = ByteString(bytes);
+        return;
+    }
+    if (pool_.length() + bytes.size() > kPoolBlock) flushPool();
+    if (pool_.capacity() < kPoolBlock) pool_.reserve(kPoolBlock);
+    pooled_.push_back({{kind, static_cast<uint8_t>(field), index}, pool_.length(), static_cast<uint32_t>(bytes.size())});
+    pool_.append(bytes);
+}
+
+void Reader::flushPool() {
+    if (pooled_.empty()) return;
+    {
+        const ByteString& block = pool_;
+        ByteString::Sharer sharer(block);
+        for (const Pooled& t : pooled_)
+            sharer.assign(text(t.field.kind, t.field.field, t.field.index),
+                          std::string_view(block.data() + t.offset, t.length));
+    }
+    pooled_.clear();
+    pool_ = ByteString();  // the fields keep the block alive
 }
 
 bool Reader::openCodec(const std::string& name) {
@@ -311,6 +351,7 @@ bool Reader::end_array() {
 
 bool Reader::finish() {
     stack_.clear();
+    flushPool();
     if (!sawFormat_ || formatName_ != kJsonFormatName)
         return fail(std::string("not an exported package (its \"format\" is not {\"name\": \"") + kJsonFormatName +
                     "\", ...})");

@@ -98,22 +98,6 @@ void defineOptions(std::vector<Command>& commands, Options& o) {
     addEncoding(c, o);
 }
 
-// A large package touches hundreds of megabytes of fresh memory, and where
-// the first touch of each 4 KiB page is expensive (virtual machines) that
-// alone took most of an export's time. Growing the heap in large steps
-// backed by transparent huge pages cuts the page faults about three
-// hundredfold (export of a 73 MB package: 2.1 s -> 0.3 s here). The C
-// library takes these settings only from the environment at start-up, so
-// the program starts itself once more with them, unless the user has
-// chosen settings of their own; if that fails it simply carries on.
-void restartWithLargePages(char** argv) {
-    static const char kTunables[] =
-        "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=1073741824:glibc.malloc.top_pad=67108864";
-    if (std::getenv("GLIBC_TUNABLES") || ::setenv("GLIBC_TUNABLES", kTunables, 0) != 0) return;
-    ::execv("/proc/self/exe", argv);
-    ::unsetenv("GLIBC_TUNABLES");
-}
-
 int usageError(const std::string& message, const char* command) {
     complain(kUsage, message);
     std::fprintf(stderr, "Run 'orvantis-cli %s--help' for usage.\n",
@@ -124,8 +108,6 @@ int usageError(const std::string& message, const char* command) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Only the commands that read packages gain from it.
-    if (argc > 2 && argv[1][0] != '-' && std::strcmp(argv[1], "size") != 0) restartWithLargePages(argv);
     std::setlocale(LC_CTYPE, "");
     CLI::App app{"Reads, checks and changes update packages (.dat files) from a shell.", "orvantis-cli"};
     app.require_subcommand(1, 1);
