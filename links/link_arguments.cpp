@@ -6,25 +6,10 @@ namespace orv {
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // A parameter name as a mail client would read it: %XX undone, blanks
 // around it gone, lower case.
 ByteString normalisedName(const ByteString& raw) {
-    ByteString out;
-    for (uint32_t i = 0; i < raw.length(); ++i) {
-        if (raw[i] == '%' && i + 2 < raw.length() && hexValue(raw[i + 1]) >= 0 && hexValue(raw[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(raw[i + 1]) * 16 + hexValue(raw[i + 2]));
-            i += 2;
-        } else {
-            out += raw[i];
-        }
-    }
+    ByteString out = percentDecoded(raw);
     out.trim();
     out.toLower();
     return out;

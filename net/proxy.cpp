@@ -14,26 +14,6 @@ ByteString variable(const char* lower, const char* upper) {
     return ByteString(value);
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-ByteString percentDecoded(const ByteString& s) {
-    ByteString out;
-    for (uint32_t i = 0; i < s.length(); ++i) {
-        if (s[i] == '%' && i + 2 < s.length() && hexValue(s[i + 1]) >= 0 && hexValue(s[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
-            i += 2;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
-
 bool bypassed(const ByteString& noProxy, const ByteString& host) {
     ByteString name = bareHost(host);
     name.toLower();

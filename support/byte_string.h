@@ -173,6 +173,10 @@ ByteStringList split(const ByteString& s, char sep);
 ByteStringList splitChunks(const ByteString& s, uint32_t n);
 ByteString join(const ByteStringList& parts, const ByteString& sep);
 
-bool isBlankByte(unsigned char c);  // blank, tab, CR, LF or 0
+bool isBlankByte(unsigned char c);
+
+// The text with every %XX escape (two hexadecimal digits) undone; a "%"
+// without two such digits stays as it is.
+ByteString percentDecoded(const ByteString& s);  // blank, tab, CR, LF or 0
 
 }  // namespace orv
