@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/gui/main_window.h"
-#include "dialogs/services.h"
+#include "app/qt/main_window.h"
+#include "dialogs/qt/services.h"
 #include "package/file.h"
 #include "package/format.h"
 #include "support/numbers.h"

@@ -10,7 +10,7 @@ bash scripts/setup.sh
 build_dir=${ORV_BUILD_DIR:-build}
 bash scripts/build.sh "$build_dir"
 
-program=$build_dir/app/gui/orvantis
+program=$build_dir/app/qt/orvantis
 sample=examples/sample.dat
 
 if [ -n "${DISPLAY:-}" ]; then

@@ -17,8 +17,8 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/gui/main_window.h"
-#include "dialogs/gui_text.h"
+#include "app/qt/main_window.h"
+#include "dialogs/qt/gui_text.h"
 #include "package/file.h"
 #include "package/format.h"
 

@@ -1,4 +1,4 @@
-#include "dialogs/feature_dialog.h"
+#include "dialogs/qt/feature_dialog.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -6,9 +6,9 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "dialogs/dialog_fields.h"
-#include "dialogs/gui_text.h"
-#include "links/gui/link_static.h"
+#include "dialogs/qt/dialog_fields.h"
+#include "dialogs/qt/gui_text.h"
+#include "links/qt/link_static.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "dialogs/bug_dialog.h"
+#include "dialogs/qt/bug_dialog.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -7,8 +7,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "dialogs/dialog_fields.h"
-#include "dialogs/gui_text.h"
+#include "dialogs/qt/dialog_fields.h"
+#include "dialogs/qt/gui_text.h"
 #include "support/numbers.h"
 
 namespace orv {

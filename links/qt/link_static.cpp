@@ -1,10 +1,10 @@
-#include "links/gui/link_static.h"
+#include "links/qt/link_static.h"
 
 #include <QApplication>
 #include <QEnterEvent>
 #include <QMouseEvent>
 
-#include "dialogs/gui_text.h"
+#include "dialogs/qt/gui_text.h"
 #include "links/open_link.h"
 
 namespace {

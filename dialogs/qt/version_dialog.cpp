@@ -1,4 +1,4 @@
-#include "dialogs/version_dialog.h"
+#include "dialogs/qt/version_dialog.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -9,11 +9,11 @@
 #include <QPushButton>
 
 #include "app/download_size.h"
-#include "dialogs/days_edit.h"
-#include "dialogs/dialog_fields.h"
-#include "dialogs/gui_text.h"
-#include "dialogs/release_date.h"
-#include "links/gui/link_static.h"
+#include "dialogs/qt/days_edit.h"
+#include "dialogs/qt/dialog_fields.h"
+#include "dialogs/qt/gui_text.h"
+#include "dialogs/qt/release_date.h"
+#include "links/qt/link_static.h"
 #include "support/numbers.h"
 
 namespace orv {

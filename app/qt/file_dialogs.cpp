@@ -1,9 +1,9 @@
-#include "app/gui/file_dialogs.h"
+#include "app/qt/file_dialogs.h"
 
 #include <QDir>
 #include <QFileDialog>
 
-#include "dialogs/gui_text.h"
+#include "dialogs/qt/gui_text.h"
 #include "package/file.h"
 
 namespace orv {

@@ -1,4 +1,4 @@
-#include "app/gui/main_window.h"
+#include "app/qt/main_window.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -11,11 +11,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/gui/about_box.h"
-#include "app/gui/icons.h"
-#include "app/gui/record_list_model.h"
+#include "app/qt/about_box.h"
+#include "app/qt/icons.h"
+#include "app/qt/record_list_model.h"
 #include "app/summaries.h"
-#include "dialogs/gui_text.h"
+#include "dialogs/qt/gui_text.h"
 
 namespace orv {
 

@@ -1,8 +1,8 @@
-#include "app/gui/main_window.h"
-#include "dialogs/bug_dialog.h"
-#include "dialogs/common_info_dialog.h"
-#include "dialogs/feature_dialog.h"
-#include "dialogs/version_dialog.h"
+#include "app/qt/main_window.h"
+#include "dialogs/qt/bug_dialog.h"
+#include "dialogs/qt/common_info_dialog.h"
+#include "dialogs/qt/feature_dialog.h"
+#include "dialogs/qt/version_dialog.h"
 
 namespace orv {
 

@@ -5,7 +5,7 @@
 #include <QDialog>
 
 #include "app/choices.h"
-#include "dialogs/services.h"
+#include "dialogs/qt/services.h"
 #include "package/model.h"
 
 class QLineEdit;

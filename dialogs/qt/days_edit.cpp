@@ -1,4 +1,4 @@
-#include "dialogs/days_edit.h"
+#include "dialogs/qt/days_edit.h"
 
 #include <QLineEdit>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "dialogs/services.h"
+#include "dialogs/qt/services.h"
 
 namespace orv {
 

@@ -2,10 +2,10 @@
 // Open and Save.
 #include <QLineEdit>
 
-#include "app/gui/file_dialogs.h"
-#include "app/gui/main_window.h"
-#include "app/gui/record_list_model.h"
-#include "dialogs/gui_text.h"
+#include "app/qt/file_dialogs.h"
+#include "app/qt/main_window.h"
+#include "app/qt/record_list_model.h"
+#include "dialogs/qt/gui_text.h"
 #include "package/file.h"
 #include "package/format.h"
 

@@ -1,4 +1,4 @@
-#include "dialogs/dialog_fields.h"
+#include "dialogs/qt/dialog_fields.h"
 
 #include <QBoxLayout>
 #include <QDialog>
@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <limits>
 
-#include "dialogs/gui_text.h"
-#include "links/gui/link_static.h"
+#include "dialogs/qt/gui_text.h"
+#include "links/qt/link_static.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "dialogs/common_info_dialog.h"
+#include "dialogs/qt/common_info_dialog.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -7,9 +7,9 @@
 #include <QPlainTextEdit>
 
 #include "app/common_fields.h"
-#include "dialogs/dialog_fields.h"
-#include "dialogs/gui_text.h"
-#include "links/gui/link_static.h"
+#include "dialogs/qt/dialog_fields.h"
+#include "dialogs/qt/gui_text.h"
+#include "links/qt/link_static.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "app/gui/icons.h"
+#include "app/qt/icons.h"
 
 #include <QPixmap>
 

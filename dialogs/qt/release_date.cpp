@@ -1,4 +1,4 @@
-#include "dialogs/release_date.h"
+#include "dialogs/qt/release_date.h"
 
 #include "support/date_time.h"
 

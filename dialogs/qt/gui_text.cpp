@@ -1,4 +1,4 @@
-#include "dialogs/gui_text.h"
+#include "dialogs/qt/gui_text.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTextDocument>
 
-#include "links/gui/link_static.h"
+#include "links/qt/link_static.h"
 
 namespace {
 

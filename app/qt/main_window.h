@@ -10,8 +10,8 @@
 
 #include "app/choices.h"
 #include "app/editing.h"
-#include "app/gui/file_dialogs.h"
-#include "dialogs/services.h"
+#include "app/qt/file_dialogs.h"
+#include "dialogs/qt/services.h"
 #include "package/model.h"
 #include "support/byte_string.h"
 

@@ -3,7 +3,7 @@
 // when the window closes.
 #include <QApplication>
 
-#include "app/gui/main_window.h"
+#include "app/qt/main_window.h"
 #include "crash/program_environment.h"
 
 int main(int argc, char** argv) {

@@ -15,13 +15,13 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "dialogs/bug_dialog.h"
-#include "dialogs/common_info_dialog.h"
-#include "dialogs/days_edit.h"
-#include "dialogs/feature_dialog.h"
-#include "dialogs/gui_text.h"
-#include "dialogs/version_dialog.h"
-#include "links/gui/link_static.h"
+#include "dialogs/qt/bug_dialog.h"
+#include "dialogs/qt/common_info_dialog.h"
+#include "dialogs/qt/days_edit.h"
+#include "dialogs/qt/feature_dialog.h"
+#include "dialogs/qt/gui_text.h"
+#include "dialogs/qt/version_dialog.h"
+#include "links/qt/link_static.h"
 #include "support/numbers.h"
 #include "tests/net/script_server.h"
 

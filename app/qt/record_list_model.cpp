@@ -1,7 +1,7 @@
-#include "app/gui/record_list_model.h"
+#include "app/qt/record_list_model.h"
 
 #include "app/summaries.h"
-#include "dialogs/gui_text.h"
+#include "dialogs/qt/gui_text.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "app/gui/about_box.h"
+#include "app/qt/about_box.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/gui/icons.h"
+#include "app/qt/icons.h"
 
 namespace orv {
 
