@@ -30,13 +30,12 @@ void checkWeb(const ByteString& link) {
     if (!accepted) return check(argv.empty());
     check(argv == (target.empty() ? ByteStringList{"browser"} : ByteStringList{"browser", target}));
     if (target.empty()) return;
-    check(startsWithNoCase(target, "http://") || startsWithNoCase(target, "https://") ||
-          startsWithNoCase(target, "http:") || startsWithNoCase(target, "https:"));
-    check(target.byteAt(0) > 0x20 && target.byteAt(target.length() - 1) > 0x20 && target.find('\\') == ByteString::npos);
+    const bool secure = startsWithNoCase(target, "https:");
+    check(secure || startsWithNoCase(target, "http:"));
+    check(target.byteAt(target.length() - 1) > 0x20 && target.find('\\') == ByteString::npos);
     ByteString again;
     check(orv::linkTarget(LinkKind::Web, target, again) && again == target);  // a target needs nothing more
-    const bool secure = orv::handlerType(LinkKind::Web, target) == "x-scheme-handler/https";
-    check(secure == startsWithNoCase(target, "https:"));
+    check(secure == (orv::handlerType(LinkKind::Web, target) == "x-scheme-handler/https"));
 }
 
 void checkMail(const ByteString& link) {

@@ -236,26 +236,16 @@ TEST_F(FileTest, SavingASharedFileKeepsItsIdentity) {
               (Names{"mine.dat", "theirs.dat", "linked.dat", "second-link.dat", "acl.dat", "locked.dat"}));
 }
 
-// Sets fs.protected_symlinks to 0 for its lifetime (the kernel then
-// follows every link, as many systems are set), restoring it afterwards.
-class KernelLinkProtectionOff {
-public:
-    KernelLinkProtectionOff() {
-        std::ifstream("/proc/sys/fs/protected_symlinks") >> old_;
-        off_ = old_ == "0" || write("0");
-    }
-    ~KernelLinkProtectionOff() {
-        if (old_ != "0" && off_) write(old_);
-    }
-    bool off() const { return off_; }
-
-private:
+// Sets fs.protected_symlinks to 0 (the kernel then follows every link, as
+// many systems are set) for its lifetime; off() tells whether it could.
+struct KernelLinkProtectionOff {
     static bool write(const std::string& value) {
-        std::ofstream out("/proc/sys/fs/protected_symlinks");
-        return static_cast<bool>(out << value << std::flush);
+        return static_cast<bool>(std::ofstream("/proc/sys/fs/protected_symlinks") << value << std::flush);
     }
-    std::string old_;
-    bool off_ = false;
+    KernelLinkProtectionOff() { std::ifstream("/proc/sys/fs/protected_symlinks") >> old; }
+    ~KernelLinkProtectionOff() { write(old); }
+    bool off() const { return old == "0" || write("0"); }
+    std::string old = "1";
 };
 
 // Links at the end of a saved path, as the kernel would judge them: in a
