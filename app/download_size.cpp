@@ -1,6 +1,7 @@
 #include "app/download_size.h"
 
 #include <memory>
+#include <string_view>
 
 #include "net/http_answer.h"
 #include "net/http_request.h"
@@ -27,8 +28,16 @@ struct Answer {
     ByteStringList lines;
 };
 
+const char* const kNotAUrl = "The location field does not contain a valid URL.\nMake sure the 'Test' link works.";
+
+// The target of a request for `url` as ParseUrl splits it, with no other
+// check: false, with the message, for a text without "://" or a scheme
+// other than http or https.
 bool toHop(const ByteString& url, Hop& hop, ByteString& message) {
-    HttpRequest::ParseUrl(url, hop.scheme, hop.host, hop.port, hop.path);
+    if (!HttpRequest::ParseUrl(url, hop.scheme, hop.host, hop.port, hop.path)) {
+        message = kNotAUrl;
+        return false;
+    }
     hop.url = url;
     hop.secure = hop.scheme.equalsNoCase("https");
     if (!hop.secure && !hop.scheme.equalsNoCase("http")) {
@@ -38,6 +47,23 @@ bool toHop(const ByteString& url, Hop& hop, ByteString& message) {
         return false;
     }
     if (hop.port == 0) hop.port = hop.secure ? 443 : 80;
+    return true;
+}
+
+// The first request goes where the typed location says, split as ParseUrl
+// splits it: the path is sent as typed (dot segments, query and fragment
+// included) and a user part stays in the host, so its look-up fails. Only
+// the bytes that would end the request line early are refused: the text
+// comes from a package file, and must not add headers of its own.
+bool firstHop(const ByteString& location, Hop& hop, ByteString& message) {
+    if (location.view().find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+        message = kNotAUrl;
+        return false;
+    }
+    if (!toHop(location, hop, message)) return false;
+    // Where relative redirects are resolved from.
+    const ByteString base = hop.scheme + "://" + hop.host + ":" + textFromU16(hop.port) + hop.path.Left(hop.path.find('#'));
+    if (!resolveReference("", base, hop.url)) hop.url = base;
     return true;
 }
 
@@ -87,14 +113,9 @@ Answer ask(const Hop& hop, bool ranged, const DownloadSizeOptions& options, Dead
 Answer walk(const ByteString& location, const DownloadSizeOptions& options, bool wantSize) {
     const Deadline deadline = Deadline::clock::now() + options.timeLimit;
     Answer a;
-    ByteString url, scheme, host, path;
-    uint16_t port = 0;
-    if (!HttpRequest::ParseUrl(location, scheme, host, port, path) || !resolveReference("", location, url)) {
-        a.message = "The location field does not contain a valid URL.\nMake sure the 'Test' link works.";
-        return a;
-    }
     Hop hop;
-    if (!toHop(url, hop, a.message)) return a;
+    ByteString url;
+    if (!firstHop(location, hop, a.message)) return a;
     bool ranged = false;
     for (int redirects = 0;;) {
         a = ask(hop, ranged, options, deadline);

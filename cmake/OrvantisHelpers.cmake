@@ -2,6 +2,17 @@
 # that none of them links Qt.
 set_property(GLOBAL PROPERTY ORV_CORE_TARGETS "")
 
+# orv_platform_sources(VAR) keeps, of the files in VAR, the backends of the
+# platform being built: NAME_posix.cpp everywhere but Windows,
+# NAME_windows.cpp only there. Everything else is kept.
+macro(orv_platform_sources var)
+  if(WIN32)
+    list(FILTER ${var} EXCLUDE REGEX "_posix\\.cpp$")
+  else()
+    list(FILTER ${var} EXCLUDE REGEX "_windows\\.cpp$")
+  endif()
+endmacro()
+
 # orv_core_library(NAME SOURCES... [DEPS ...])
 function(orv_core_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})

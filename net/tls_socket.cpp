@@ -48,7 +48,17 @@ SSL_CTX* newContext(const TlsTrust& trust) {
     return context;
 }
 
-ByteString verdict(long code) {
+// Whether the server's own certificate names any host in a subjectAltName.
+bool peerHasAltNames(SSL* ssl) {
+    STACK_OF(X509)* chain = SSL_get_peer_cert_chain(ssl);
+    X509* leaf = chain && sk_X509_num(chain) > 0 ? sk_X509_value(chain, 0) : nullptr;
+    return !leaf || X509_get_ext_by_NID(leaf, NID_subject_alt_name, -1) >= 0;
+}
+
+ByteString verdict(long code, SSL* ssl) {
+    const bool mismatch = code == X509_V_ERR_HOSTNAME_MISMATCH || code == X509_V_ERR_IP_ADDRESS_MISMATCH;
+    if (mismatch && !peerHasAltNames(ssl))
+        return "The server's certificate has no subjectAltName; a host named only in its common name is not accepted.";
     switch (code) {
     case X509_V_ERR_CERT_HAS_EXPIRED: return "The server's certificate has expired.";
     case X509_V_ERR_CERT_NOT_YET_VALID: return "The server's certificate is not yet valid.";
@@ -123,7 +133,9 @@ bool handshake(SocketState& s, TlsSocketHandle::Session& t, const ByteString& ad
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(t.ssl), host.c_str());
     } else {
         SSL_set_tlsext_host_name(t.ssl, host.c_str());
-        SSL_set_hostflags(t.ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+        // The host must be in the subjectAltName: the common name, which
+        // browsers stopped reading long ago, does not count.
+        SSL_set_hostflags(t.ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS | X509_CHECK_FLAG_NEVER_CHECK_SUBJECT);
         SSL_set1_host(t.ssl, host.c_str());
     }
     // Every wait is a poll, so the socket itself never blocks.
@@ -133,7 +145,7 @@ bool handshake(SocketState& s, TlsSocketHandle::Session& t, const ByteString& ad
     if (step == Step::Done) return true;
     const long code = SSL_get_verify_result(t.ssl);
     if (code != X509_V_OK) {
-        s.errorText += "Error:  " + verdict(code) + "\n";
+        s.errorText += "Error:  " + verdict(code, t.ssl) + "\n";
         s.errorWithoutCode = true;
         return false;
     }
