@@ -58,28 +58,6 @@ void* LoadLibrarySlot(const char* name) {
     return handle;
 }
 
-void* FindExport(const char* name, ExportLookup lookup, void* context) {
-    if (!name || !lookup) return nullptr;
-    static const char* const kPrefixes[] = {"", "_", "__"};
-    std::string candidate;
-    auto tryAll = [&](const std::string& suffix) -> void* {
-        for (const char* prefix : kPrefixes) {
-            candidate.assign(prefix);
-            candidate.append(name);
-            candidate.append(suffix);
-            if (void* p = lookup(context, candidate.c_str())) return p;
-        }
-        return nullptr;
-    };
-    if (void* p = tryAll(std::string())) return p;
-    for (int n = 0; n <= 100; ++n) {
-        std::string suffix("@");
-        suffix.append(std::to_string(n));
-        if (void* p = tryAll(suffix)) return p;
-    }
-    return nullptr;
-}
-
 void* BindFunction(void* handle, const char* name) {
     Library library{handle, nullptr};
     if (!handle || dlinfo(handle, RTLD_DI_LINKMAP, &library.map) != 0) return nullptr;

@@ -90,21 +90,4 @@ void outOfMemory() {
     std::abort();
 }
 
-SharedBlock* SharedBlock::create(uint64_t payloadBytes) {
-    if (payloadBytes > SIZE_MAX - sizeof(SharedBlock) - 2 * kHugePage) return nullptr;
-    void* memory = allocateMemory(sizeof(SharedBlock) + static_cast<size_t>(payloadBytes));
-    if (!memory) return nullptr;
-    auto* block = new (memory) SharedBlock;
-    block->references.store(1, std::memory_order_relaxed);
-    block->payloadBytes = payloadBytes;
-    return block;
-}
-
-void SharedBlock::release(uint64_t n) {
-    if (references.fetch_sub(n, std::memory_order_acq_rel) != n) return;
-    const size_t bytes = sizeof(SharedBlock) + static_cast<size_t>(payloadBytes);
-    this->~SharedBlock();
-    freeMemory(this, bytes);
-}
-
 }  // namespace orv
