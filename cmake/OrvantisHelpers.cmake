@@ -15,6 +15,31 @@ function(orv_platform_sources var)
   set(${var} ${sources} PARENT_SCOPE)
 endfunction()
 
+# orv_platform_tests(VAR [POSIX_ONLY NAME...]): the folder's test_*.cpp for
+# this platform, as orv_platform_sources chooses sources; on Windows
+# without the POSIX_ONLY suites, whose subject has no Windows backend yet.
+function(orv_platform_tests var)
+  cmake_parse_arguments(ARG "" "" "POSIX_ONLY" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/test_*.cpp)
+  if(WIN32)
+    list(FILTER tests EXCLUDE REGEX "_posix\\.cpp$")
+    foreach(name IN LISTS ARG_POSIX_ONLY)
+      list(FILTER tests EXCLUDE REGEX "/${name}\\.cpp$")
+    endforeach()
+  else()
+    list(FILTER tests EXCLUDE REGEX "_windows\\.cpp$")
+  endif()
+  set(${var} ${tests} PARENT_SCOPE)
+endfunction()
+
+# What turns a build path into one the built programs can open: under
+# Wine the host's root is drive Z.
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+  set(ORV_HOST_DRIVE "Z:")
+else()
+  set(ORV_HOST_DRIVE "")
+endif()
+
 # orv_core_library(NAME SOURCES... [DEPS ...])
 function(orv_core_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
