@@ -120,10 +120,10 @@ private:
         if (host.length() > 1 && host[0] == '[') host = host.Mid(1, host.length() - 2);
         addrinfo hints{}, *found = nullptr;
         hints.ai_socktype = SOCK_STREAM;
-        const bool known = getaddrinfo(host.c_str(), authority.Mid(colon + 1).c_str(), &hints, &found) == 0;
+        const bool known = lookUpName(host.c_str(), authority.Mid(colon + 1).c_str(), &hints, &found) == 0;
         const int target = known ? socket(found->ai_family, SOCK_STREAM, 0) : -1;
         const bool connected = target >= 0 && connect(target, found->ai_addr, found->ai_addrlen) == 0;
-        if (found) freeaddrinfo(found);
+        if (found) freeNames(found);
         if (!connected) sendAll(client, "HTTP/1.1 502 Bad Gateway\r\n\r\n");
         else if (tunnel ? sendAll(client, "HTTP/1.1 200 Connection established\r\n\r\n") : sendAll(target, head.view())) {
             pollfd both[2] = {{client, POLLIN, 0}, {target, POLLIN, 0}};

@@ -11,6 +11,13 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+namespace orv::testing {
+inline int lookUpName(const char* host, const char* port, const addrinfo* hints, addrinfo** found) {
+    return ::getaddrinfo(host, port, hints, found);
+}
+inline void freeNames(addrinfo* a) { ::freeaddrinfo(a); }
+}  // namespace orv::testing
 #else
 #include <cstddef>
 
@@ -50,10 +57,10 @@ inline long send(int fd, const void* b, size_t n, int flags) {
 inline long recv(int fd, void* b, size_t n, int flags) {
     return ws().recv(sock(fd), static_cast<char*>(b), static_cast<int>(n), flags);
 }
-inline int getaddrinfo(const char* host, const char* port, const addrinfo* hints, addrinfo** found) {
+inline int lookUpName(const char* host, const char* port, const addrinfo* hints, addrinfo** found) {
     return ws().getaddrinfo(host, port, hints, found);
 }
-inline void freeaddrinfo(addrinfo* a) { ws().freeaddrinfo(a); }
+inline void freeNames(addrinfo* a) { ws().freeaddrinfo(a); }
 // Readable descriptors through select().
 inline int poll(pollfd* fds, unsigned n, int ms) {
     fd_set readable;
@@ -61,7 +68,11 @@ inline int poll(pollfd* fds, unsigned n, int ms) {
     for (unsigned i = 0; i < n; ++i) FD_SET(sock(fds[i].fd), &readable);
     timeval limit{ms / 1000, (ms % 1000) * 1000};
     const int rc = ws().select(0, &readable, nullptr, nullptr, ms < 0 ? nullptr : &limit);
-    for (unsigned i = 0; i < n; ++i) fds[i].revents = FD_ISSET(sock(fds[i].fd), &readable) ? POLLIN : 0;
+    for (unsigned i = 0; i < n; ++i) {
+        fds[i].revents = 0;
+        for (u_int k = 0; rc > 0 && k < readable.fd_count; ++k)
+            if (readable.fd_array[k] == sock(fds[i].fd)) fds[i].revents = POLLIN;
+    }
     return rc;
 }
 
