@@ -34,3 +34,11 @@ if(ORV_TESTS)
     endif()
   endforeach()
 endif()
+
+# The manifest goes into every program of the build, tests included, so
+# they run with the code page the shipped programs have.
+enable_language(RC)
+add_library(orv_windows_manifest OBJECT ${PROJECT_SOURCE_DIR}/resources/windows/manifest.rc)
+set_property(SOURCE ${PROJECT_SOURCE_DIR}/resources/windows/manifest.rc APPEND PROPERTY
+  OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/resources/windows/orvantis.manifest)
+link_libraries(orv_windows_manifest)
