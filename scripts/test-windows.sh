@@ -16,6 +16,6 @@ cleanup() {
 }
 trap cleanup EXIT
 wineboot -i >/dev/null 2>&1
-wineserver -p  # one server for every test, kept until the end
+wineserver -p || true  # one server for every test, kept until the end (already up after wineboot)
 
 ctest --test-dir "$dir" --output-on-failure --timeout 300 -j "$(nproc)"
