@@ -8,11 +8,10 @@
 #include <openssl/x509v3.h>
 #include <poll.h>
 
-#include "net/base64.h"
-#include "net/http_request.h"
 #include "net/resolve.h"
 #include "net/socket_errors.h"
 #include "net/socket_state.h"
+#include "net/tunnel.h"
 #include "support/numbers.h"
 
 namespace orv {
@@ -153,40 +152,6 @@ bool handshake(SocketState& s, TlsSocketHandle::Session& t, const ByteString& ad
     return false;
 }
 
-// Asks the proxy for a tunnel to host:port and reads its answer's head.
-bool openTunnel(SocketState& s, const ProxyServer& proxy, const ByteString& host, uint16_t port) {
-    const ByteString authority = host + ":" + textFromU16(port);
-    ByteString request = "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\n";
-    if (!proxy.user.empty())
-        request += "Proxy-Authorization: Basic " + base64Encode(proxy.user + ":" + proxy.password) + "\r\n";
-    if (!sendState(s, request + "\r\n")) return false;
-    ByteString head, piece;
-    for (;;) {
-        const uint32_t from = head.length() < 3 ? 0 : head.length() - 3;
-        const uint32_t textLength = s.errorText.length();
-        if (!receiveState(s, piece)) {
-            if (s.errorText.length() == textLength) {
-                s.errorText += "Error:  The proxy server closed the connection.\n";
-                s.errorWithoutCode = true;
-            }
-            return false;
-        }
-        head.append(piece);
-        if (head.find(ByteString("\r\n\r\n"), from) != ByteString::npos) break;
-        if (head.length() > kMaxHttpHeaderBytes) {
-            s.errorText += "Error:  The proxy server's answer is longer than 65536 bytes.\n";
-            s.errorWithoutCode = true;
-            return false;
-        }
-    }
-    const ByteStringList words = split(head.Left(head.find('\r')), ' ');
-    const ByteString code = words.size() > 1 ? words[1] : ByteString();
-    if (code.length() == 3 && code[0] == '2') return true;
-    s.errorText += "Error:  The proxy server refused the tunnel with the answer " + textFromU32(parseU32(code)) + ".\n";
-    s.errorWithoutCode = true;
-    return false;
-}
-
 void closeSession(SocketState& s, TlsSocketHandle::Session& t) {
     if (t.ssl && s.handle >= 0 && SSL_is_init_finished(t.ssl)) SSL_shutdown(t.ssl);  // the notice, once
     SSL_free(t.ssl);
@@ -226,18 +191,7 @@ bool TlsSocketHandle::Connect(const ByteString& address, uint16_t port, uint32_t
         s.errorText += "Error:  A secure socket only makes outgoing connections.\n";
         return false;
     }
-    const ProxyServer& proxy = session_->tunnel;
-    if (proxy.host.empty()) {
-        if (!connectState(s, address, port, 0, 0, family, type, protocol)) return false;
-    } else {
-        const uint32_t start = s.errorText.length();
-        if (!connectState(s, proxy.host, proxy.port, 0, 0, family, type, protocol) ||
-            !openTunnel(s, proxy, address, port)) {
-            s.errorText.insert(start, "Error:  Unable to open a tunnel through the proxy server '" + proxy.host +
-                                          "' on port " + textFromU16(proxy.port) + ".\n");
-            return false;
-        }
-    }
+    if (!connectThroughTunnel(s, session_->tunnel, address, port, family, type, protocol)) return false;
     if (!handshake(s, *session_, address)) return false;
     s.nonBlocking = nonBlocking == 1 ? 1 : 0;
     return true;
