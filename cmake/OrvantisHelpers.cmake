@@ -52,3 +52,16 @@ if(CMAKE_LIBRARY_ARCHITECTURE)
 else()
   set(ORV_PRIVATE_LIBDIR lib/orvantis)
 endif()
+
+# orv_platform_sources(VAR DIR): the C++ sources of DIR (not its subfolders)
+# for this platform: NAME_posix.cpp everywhere but Windows, NAME_windows.cpp
+# only there, every other file always.
+function(orv_platform_sources var dir)
+  file(GLOB found CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(WIN32)
+    list(FILTER found EXCLUDE REGEX "_posix\\.cpp$")
+  else()
+    list(FILTER found EXCLUDE REGEX "_windows\\.cpp$")
+  endif()
+  set(${var} ${found} PARENT_SCOPE)
+endfunction()
