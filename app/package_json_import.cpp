@@ -358,7 +358,7 @@ bool Reader::finish() {
     if (formatVersion_ < 1 || formatVersion_ > kJsonFormatVersion)
         return fail("format version " + std::to_string(formatVersion_) + " is not one this program reads (1 to " +
                     std::to_string(kJsonFormatVersion) + ")");
-    if (!codec_.isOpen() && !openCodec(""))
+    if (!codec_.isOpen() && !openCodec("UTF-8"))
         return false;
     ByteString bytes;
     for (const PendingText& t : pending_) {

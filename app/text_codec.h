@@ -1,12 +1,10 @@
-// Package texts between their bytes and Unicode (UTF-8), through the C
-// library's iconv. Texts in a package are bytes in some 8-bit encoding (the
+// Package texts between their bytes and Unicode (UTF-8), through the
+// platform's converters (iconv on POSIX systems). Texts in a package are bytes in some 8-bit encoding (the
 // locale's, or for packages made on Windows typically windows-1252); a text
 // counts as decodable only when decoding it and encoding the result again
 // gives back the very same bytes, so whatever is shown or exported as
 // Unicode can always be written back unchanged.
 #pragma once
-
-#include <iconv.h>
 
 #include <string>
 #include <string_view>
@@ -21,9 +19,18 @@ namespace orv {
 bool isPlainAscii(std::string_view bytes);
 inline constexpr char kEscape = 0x1B, kShiftOut = 0x0E, kShiftIn = 0x0F;
 
-// The encoding of the current locale's character type (LC_CTYPE), as iconv
-// names it ("UTF-8", "ANSI_X3.4-1968" for the C locale).
+// Whether the bytes are UTF-8 as a converter accepts it: no overlong
+// forms, no surrogates, nothing past U+10FFFF, no cut sequence.
+bool isValidUtf8(std::string_view bytes);
+
+// The encoding of the current locale's character type (LC_CTYPE), as the
+// converters name it ("UTF-8", "ANSI_X3.4-1968" for the C locale).
 std::string localeEncoding();
+// The encoding of text that reaches the program from outside (arguments)
+// and goes out to the terminal: the locale's, except that the C and POSIX
+// locales, which say nothing about the bytes, count as UTF-8, what scripts
+// in such containers hand over in practice.
+std::string terminalEncoding();
 
 class TextCodec {
 public:
@@ -32,7 +39,7 @@ public:
     TextCodec(const TextCodec&) = delete;
     TextCodec& operator=(const TextCodec&) = delete;
 
-    // Opens the codec for an encoding iconv knows ("UTF-8", "windows-1252",
+    // Opens the codec for an encoding the platform knows ("UTF-8", "windows-1252",
     // "ISO-8859-15"); an empty name means the locale's. False, leaving the
     // codec closed, for a name the C library does not know.
     bool open(const std::string& encoding);
@@ -58,11 +65,11 @@ public:
     std::string encodeShowing(std::string_view utf8);
 
 private:
-    static inline const iconv_t kClosed = reinterpret_cast<iconv_t>(-1);
+    static inline void* const kClosed = reinterpret_cast<void*>(-1);
     void close();
 
-    iconv_t toUnicode_ = kClosed;
-    iconv_t fromUnicode_ = kClosed;
+    void* toUnicode_ = kClosed;  // the platform's converter handles
+    void* fromUnicode_ = kClosed;
     bool asciiCompatible_ = false;  // plain ASCII texts stand for themselves
     std::string name_;
     std::string scratch_;

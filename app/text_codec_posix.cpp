@@ -1,5 +1,6 @@
 #include "app/text_codec.h"
 
+#include <iconv.h>
 #include <langinfo.h>
 
 #include <algorithm>
@@ -13,7 +14,8 @@ namespace {
 
 // Converts a whole text from the start state; false on any invalid or
 // incomplete sequence.
-bool convert(iconv_t cd, std::string_view in, std::string& out) {
+bool convert(void* handle, std::string_view in, std::string& out) {
+    const auto cd = static_cast<iconv_t>(handle);
     out.clear();
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char* src = const_cast<char*>(in.data());
@@ -48,7 +50,8 @@ size_t sequenceLength(unsigned char lead) {
 
 // Like convert, but never fails: what cannot be converted is written in
 // ASCII instead, one input byte (or, from UTF-8, one character) at a time.
-std::string convertShowing(iconv_t cd, std::string_view in, bool fromUtf8) {
+std::string convertShowing(void* handle, std::string_view in, bool fromUtf8) {
+    const auto cd = static_cast<iconv_t>(handle);
     std::string out;
     std::string piece;
     size_t pos = 0;
@@ -92,18 +95,16 @@ std::string localeEncoding() {
     return codeset && *codeset ? codeset : "ANSI_X3.4-1968";
 }
 
-bool isPlainAscii(std::string_view bytes) {
-    for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80 || c == kEscape || c == kShiftOut || c == kShiftIn) return false;
-    }
-    return true;
+std::string terminalEncoding() {
+    const std::string name = localeEncoding();
+    return name == "ANSI_X3.4-1968" ? "UTF-8" : name;
 }
 
 TextCodec::~TextCodec() { close(); }
 
 void TextCodec::close() {
-    if (toUnicode_ != kClosed) iconv_close(toUnicode_);
-    if (fromUnicode_ != kClosed) iconv_close(fromUnicode_);
+    if (toUnicode_ != kClosed) iconv_close(static_cast<iconv_t>(toUnicode_));
+    if (fromUnicode_ != kClosed) iconv_close(static_cast<iconv_t>(fromUnicode_));
     toUnicode_ = fromUnicode_ = kClosed;
 }
 
@@ -112,6 +113,7 @@ bool TextCodec::open(const std::string& encoding) {
     const std::string name = encoding.empty() ? localeEncoding() : encoding;
     toUnicode_ = iconv_open("UTF-8", name.c_str());
     fromUnicode_ = iconv_open(name.c_str(), "UTF-8");
+    static_assert(sizeof(iconv_t) == sizeof(void*));
     if (toUnicode_ == kClosed || fromUnicode_ == kClosed) {
         close();
         return false;
