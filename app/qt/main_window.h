@@ -10,6 +10,7 @@
 
 #include "app/choices.h"
 #include "app/editing.h"
+#include "app/save_guard.h"
 #include "app/qt/file_dialogs.h"
 #include "dialogs/qt/services.h"
 #include "package/model.h"
@@ -96,7 +97,14 @@ private:
     // A failure message with caption "Error".
     void error(const QString& text);
 
+    // Writes the package to `name` under the package lock, asking first
+    // when the loaded file changed on disk. Written, Declined (the user said
+    // No, or another writer kept the lock: told already) or Failed.
+    enum class SaveOutcome { Written, Declined, Failed };
+    SaveOutcome saveTo(const ByteString& name, const ByteString& content, bool guard);
+
     Package package_;
+    LoadedFile loaded_;
     ByteString fileName_;
     ByteString shownFileName_;
     MainWindowServices services_;
