@@ -1,0 +1,62 @@
+// The POSIX side of the command-line program: why files fail, in the
+// system's words, and reading standard input.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "cli/cli.h"
+
+namespace orv::cli {
+
+std::string readFailure(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::strerror(errno);
+    struct stat st {};
+    const bool ok = ::fstat(fd, &st) == 0;
+    ::close(fd);
+    if (ok && S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+    if (ok && !S_ISREG(st.st_mode)) return "not a regular file";
+    if (ok && st.st_size >= static_cast<off_t>(ByteString::npos)) return "too large (4 GiB or more)";
+    return "the file could not be read whole (too large for the memory there is?)";
+}
+
+std::string writeFailure(const std::string& path) {
+    const int saved = errno;
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) return std::strerror(errno);
+    if (!S_ISDIR(st.st_mode)) return std::strerror(ENOTDIR);
+    // The save writes a new file in the folder and renames it over the old.
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+        if (!S_ISREG(st.st_mode)) return "not a regular file";
+        if (::access(path.c_str(), W_OK) != 0) return std::strerror(errno);
+    }
+    return saved ? std::strerror(saved) : "the system refused the write";
+}
+
+bool readStandardInput(ByteString& content, std::string& reason) {
+    content.clear();
+    char buf[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+        if (n == 0) return true;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            reason = std::strerror(errno);
+            return false;
+        }
+        if (content.length() + static_cast<uint64_t>(n) >= ByteString::npos) {
+            reason = "too large (4 GiB or more)";
+            return false;
+        }
+        content.append(buf, static_cast<uint32_t>(n));
+    }
+}
+
+}  // namespace orv::cli
