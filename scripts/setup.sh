@@ -14,6 +14,7 @@ packages=(
   desktop-file-utils xdg-utils
   librsvg2-bin file dpkg-dev lintian appstream shared-mime-info libglib2.0-bin
   libcli11-dev nlohmann-json3-dev
+  bash-completion
 )
 
 missing=()
