@@ -45,6 +45,8 @@ struct MainWindowServices {
     UiServices ui;           // message boxes, links
     FileChooser chooseFile;  // the Open and Save As dialogs
     RecordEditors editors;
+    // How long Save waits for another writer of the file.
+    std::chrono::milliseconds saveLockWait = kSaveLockWait;
 };
 MainWindowServices realMainWindowServices();
 

@@ -174,7 +174,7 @@ void MainWindow::saveCommand() {
 MainWindow::SaveOutcome MainWindow::saveTo(const ByteString& name, const ByteString& content, bool guard) {
     if (name.empty()) return SaveOutcome::Failed;
     FileLock lock;
-    if (lock.lock(name, kSaveLockWait) == LockResult::Busy) {
+    if (lock.lock(name, services_.saveLockWait) == LockResult::Busy) {
         error(toQString(busyMessage(name)));
         return SaveOutcome::Declined;
     }
