@@ -29,5 +29,10 @@ bool writePackageJson(const Package& p, TextCodec& codec, const std::function<bo
 // UTF-8; never the locale's, so the same JSON gives the same file anywhere. False, with `error` saying where and what, for text that is
 // not JSON of this shape or a text the encoding cannot hold.
 bool packageFromJson(std::string_view json, const std::string& encoding, Package& p, std::string& error);
+// The same for a text the caller gives up: a well-formed export is read
+// by a parser several times faster, which empties `json` once it no
+// longer needs it (to keep memory down); anything else is read, and
+// explained, as above.
+bool packageFromJson(ByteString& json, const std::string& encoding, Package& p, std::string& error);
 
 }  // namespace orv

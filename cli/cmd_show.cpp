@@ -85,7 +85,7 @@ int runImport(Context& ctx) {
         ByteString json;
         if (!readInput(ctx, o.input, json)) return kFileError;
         std::string error;
-        if (!packageFromJson(json.view(), o.encoding, p, error))
+        if (!packageFromJson(json, o.encoding, p, error))
             return ctx.fail(kFileError, quotedName(o.input), "cannot import", safeText(error));
     }
     FileLock lock;  // a writer that reads the file first must not miss this one
