@@ -99,15 +99,23 @@ constexpr const char* kFormat[] = {"name", "version"};
 constexpr const char* kBase64[] = {"base64"};
 constexpr Names kRootNames{kRoot, 6}, kFormatNames{kFormat, 2}, kBase64Names{kBase64, 1};
 
+// A record kind's member names, measured once.
 template <typename R, size_t N>
 struct FieldNames {
-    const JsonField<R> (&fields)[N];
-    const char* operator[](size_t i) const { return fields[i].name; }
+    explicit FieldNames(const JsonField<R> (&fields)[N]) {
+        for (size_t i = 0; i < N; ++i) names[i] = fields[i].name;
+    }
+    std::string_view names[N];
+    std::string_view operator[](size_t i) const { return names[i]; }
     size_t size() const { return N; }
 };
 
 struct CommonNames {
-    const char* operator[](size_t i) const { return commonFields()[i].name; }
+    CommonNames() {
+        for (size_t i = 0; i < CommonInfo::kFieldCount; ++i) names[i] = commonFields()[i].name;
+    }
+    std::string_view names[CommonInfo::kFieldCount];
+    std::string_view operator[](size_t i) const { return names[i]; }
     size_t size() const { return CommonInfo::kFieldCount; }
 };
 
@@ -197,12 +205,13 @@ bool FastReader::records(od::element v, RecordArray<R>& out, const JsonField<R> 
         !out.tryReserve(out.count() + static_cast<uint32_t>(count)))
         return false;
     R scratch;
+    const FieldNames<R, N> names(fields);
     for (const od::element record : array) {
         if (++records_ * kJsonRecordCost > budget_) return false;
         if (!checks_) out.append(R{});
         const uint32_t index = out.count() - 1;
         R& r = checks_ ? (scratch = R{}) : out[index];
-        const bool ok = members(record, FieldNames<R, N>{fields}, [&](int i, od::element m) {
+        const bool ok = members(record, names, [&](int i, od::element m) {
             const JsonField<R>& f = fields[i];
             if (f.text) return text(m, {kind, static_cast<uint8_t>(i), index});
             if (f.number) return number(m, r.*f.number);

@@ -5,7 +5,21 @@
 namespace orv {
 
 bool isPlainAscii(std::string_view bytes) {
-    for (char c : bytes) {
+    // Eight bytes at a time: no high bit, no escape, no shift out or in
+    // (0x0E and 0x0F are the bytes that read 0x0F with their lowest bit set).
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    auto hasByte = [](uint64_t word, uint8_t c) {
+        const uint64_t x = word ^ (kOnes * c);
+        return ((x - kOnes) & ~x & kHighs) != 0;
+    };
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if ((word & kHighs) || hasByte(word, kEscape) || hasByte(word | kOnes, kShiftIn)) return false;
+    }
+    for (; i < bytes.size(); ++i) {
+        const char c = bytes[i];
         if (static_cast<unsigned char>(c) >= 0x80 || c == kEscape || c == kShiftOut || c == kShiftIn) return false;
     }
     return true;

@@ -156,11 +156,11 @@ bool Context::flush() {
     return false;
 }
 
-bool readInput(Context& ctx, const std::string& path, ByteString& content) {
+bool readInput(Context& ctx, const std::string& path, ByteString& content, uint32_t spare) {
     std::string reason;
-    if (path == "-") {
-        if (readStandardInput(content, reason)) return true;
-        ctx.fail(kFileError, "standard input", "cannot read", reason);
+    if (path == "-" || spare) {
+        if (readWhole(path, content, spare, reason)) return true;
+        ctx.fail(kFileError, quotedName(path), "cannot read", reason);
         return false;
     }
     if (loadFile(content, ByteString(path))) return true;

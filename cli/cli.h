@@ -107,8 +107,9 @@ private:
 };
 
 // Reads a whole file, or standard input for "-". On failure the error has
-// been reported.
-bool readInput(Context& ctx, const std::string& path, ByteString& content);
+// been reported. `spare`: room to leave after the content (for a parser
+// that reads past the end).
+bool readInput(Context& ctx, const std::string& path, ByteString& content, uint32_t spare = 0);
 // Loads a package file (or "-") and opens its encoding: kOk, or kFileError
 // reported. `report`, when given, receives what the reader noticed; else
 // a file cut short or going on after its end is a warning.
@@ -132,7 +133,8 @@ int findVersion(Context& ctx, const Package& p, const std::string& file, const s
 // (platform backend).
 std::string readFailure(const std::string& path);
 std::string writeFailure(const std::string& path);
-// Standard input, whole; false with errno's words in `reason`.
-bool readStandardInput(ByteString& content, std::string& reason);
+// A whole file or standard input ("-") with `spare` bytes of room after
+// it; false with the system's words in `reason`.
+bool readWhole(const std::string& path, ByteString& content, uint32_t spare, std::string& reason);
 
 }  // namespace orv::cli

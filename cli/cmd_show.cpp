@@ -1,6 +1,7 @@
 // show, export and import: the whole package, as text or JSON.
 #include "app/common_fields.h"
 #include "app/package_json.h"
+#include "app/package_json_reading.h"
 #include "cli/commands.h"
 #include "cli/records.h"
 
@@ -83,7 +84,7 @@ int runImport(Context& ctx) {
     Package p;
     {  // the JSON goes before the package file is built, which reuses its memory
         ByteString json;
-        if (!readInput(ctx, o.input, json)) return kFileError;
+        if (!readInput(ctx, o.input, json, kJsonPadding)) return kFileError;
         std::string error;
         if (!packageFromJson(json, o.encoding, p, error))
             return ctx.fail(kFileError, quotedName(o.input), "cannot import", safeText(error));

@@ -40,23 +40,42 @@ std::string writeFailure(const std::string& path) {
     return saved ? std::strerror(saved) : "the system refused the write";
 }
 
-bool readStandardInput(ByteString& content, std::string& reason) {
+bool readWhole(const std::string& path, ByteString& content, uint32_t spare, std::string& reason) {
     content.clear();
+    const bool standardInput = path == "-";
+    const int fd = standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    if (!standardInput && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        reason = S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file";
+        ::close(fd);
+        return false;
+    }
+    if (!standardInput && static_cast<uint64_t>(st.st_size) + spare < ByteString::npos)
+        content.reserve(static_cast<uint32_t>(st.st_size) + spare);  // read in place, no copy on growing
     char buf[1 << 16];
+    bool ok = true;
     for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
-        if (n == 0) return true;
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0) break;
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             reason = std::strerror(errno);
-            return false;
+            ok = false;
+            break;
         }
-        if (content.length() + static_cast<uint64_t>(n) >= ByteString::npos) {
+        if (content.length() + static_cast<uint64_t>(n) + spare >= ByteString::npos) {
             reason = "too large (4 GiB or more)";
-            return false;
+            ok = false;
+            break;
         }
         content.append(buf, static_cast<uint32_t>(n));
     }
+    if (!standardInput) ::close(fd);
+    return ok;
 }
 
 }  // namespace orv::cli
