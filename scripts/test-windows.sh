@@ -16,6 +16,19 @@ cleanup() {
 }
 trap cleanup EXIT
 wineboot -i >/dev/null 2>&1
+# Windows without a display: the editor's windows and dialogs exist and
+# answer messages, nothing is drawn.
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 wineserver -p || true  # one server for every test, kept until the end (already up after wineboot)
 
 ctest --test-dir "$dir" --output-on-failure --timeout 300 -j "$(nproc)"
+
+# The installer from the programs just tested: installs, registers, removes.
+if [ -f "$dir/app/win32/orvantis.exe" ] && [ -f "$dir/cli/orvantis-cli.exe" ]; then
+  ORV_PACKAGE_PREBUILT=1 bash scripts/package-windows.sh "$dir"
+  version=$(sed -n 's/^project(Orvantis VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+  bash tests/windows/msi_test.sh "orvantis-$version-x64.msi"
+  rm -f "orvantis-$version-x64.msi"
+else
+  echo "test-windows: no installer test: orvantis.exe or orvantis-cli.exe is not built (the Windows file layer is missing)"
+fi
