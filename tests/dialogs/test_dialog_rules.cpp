@@ -51,8 +51,8 @@ TEST(DialogRules, BugListsAndDaysArrows) {
 
 TEST(DialogRules, WindowsFilterTextAndListCommands) {
     const ByteString text = windowsFilterText(packageFileFilters());
-    EXPECT_EQ(text, ByteString("Update Data File (*.dat)\0*.dat\0All Files (*.*)\0*.*\0\0", 50));
-    EXPECT_EQ(windowsFilterText({}), ByteString("All Files (*.*)\0*.*\0\0", 22));
+    EXPECT_EQ(text, ByteString("Update Data File (*.dat)\0*.dat\0All Files (*.*)\0*.*\0\0", 52));
+    EXPECT_EQ(windowsFilterText({}), ByteString("All Files (*.*)\0*.*\0\0", 21));
     const ListCommands none = listCommands(-1, 0), last = listCommands(2, 3), first = listCommands(0, 3);
     EXPECT_FALSE(none.edit || none.remove || none.moveUp || none.moveDown);
     EXPECT_TRUE(last.edit && last.remove && last.moveUp && !last.moveDown);
