@@ -1,10 +1,12 @@
 #include "net/resolve.h"
 
 #include <chrono>
+#include <cstring>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 
+#include "net/ip_address.h"
 #include "net/resolve_platform.h"
 #include "net/socket_errors.h"
 
@@ -91,10 +93,11 @@ bool resolveHost(const ByteString& host, int family, int waitMs, std::vector<soc
         out.push_back(ipv4(v4));
         return true;
     }
-    sockaddr_storage v6{};
-    auto* in6 = reinterpret_cast<sockaddr_in6*>(&v6);
-    if (family != AF_INET && parseIPv6Address(name, in6->sin6_addr)) {
+    IpAddress literal;
+    if (family != AF_INET && parseIpAddress(name, literal) && literal.bits == 128) {
+        sockaddr_storage v6{};
         v6.ss_family = AF_INET6;
+        std::memcpy(&reinterpret_cast<sockaddr_in6*>(&v6)->sin6_addr, literal.bytes, 16);
         out.push_back(v6);
         return true;
     }

@@ -1,6 +1,5 @@
 #include "net/tls_socket.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
 #include <openssl/err.h>
@@ -8,6 +7,7 @@
 #include <openssl/x509v3.h>
 #include <poll.h>
 
+#include "net/ip_address.h"
 #include "net/resolve.h"
 #include "net/socket_errors.h"
 #include "net/socket_state.h"
@@ -111,12 +111,6 @@ void noteFailure(SocketState& s, Step step, int error, const ByteString& line) {
     s.errorWithoutCode = true;
 }
 
-bool isAddressLiteral(const ByteString& host) {
-    unsigned char scratch[16];
-    ByteString h = host;
-    return ::inet_pton(AF_INET, h.c_str(), scratch) == 1 || ::inet_pton(AF_INET6, h.c_str(), scratch) == 1;
-}
-
 bool handshake(SocketState& s, TlsSocketHandle::Session& t, const ByteString& address) {
     SSL_CTX* context = newContext(t.trust);
     t.ssl = context ? SSL_new(context) : nullptr;
@@ -128,7 +122,8 @@ bool handshake(SocketState& s, TlsSocketHandle::Session& t, const ByteString& ad
     }
     SSL_set_fd(t.ssl, s.handle);
     ByteString host = bareHost(address);
-    if (isAddressLiteral(host)) {
+    IpAddress literal;
+    if (parseIpAddress(host, literal)) {
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(t.ssl), host.c_str());
     } else {
         SSL_set_tlsext_host_name(t.ssl, host.c_str());

@@ -26,7 +26,7 @@ Api bindAll(void* l) {
                      bind(l, a.select, "select") && bind(l, a.send, "send") && bind(l, a.recv, "recv") &&
                      bind(l, a.shutdown, "shutdown") && bind(l, a.getsockname, "getsockname") &&
                      bind(l, a.getaddrinfo, "getaddrinfo") && bind(l, a.freeaddrinfo, "freeaddrinfo") &&
-                     bind(l, a.inet_addr, "inet_addr") && bind(l, a.inet_pton, "inet_pton");
+                     bind(l, a.inet_addr, "inet_addr");
     if (!all) a.WSAStartup = nullptr;
     return a;
 }
