@@ -7,6 +7,7 @@
 #include <openssl/x509v3.h>
 #include <poll.h>
 
+#include "net/certificate_names.h"
 #include "net/ip_address.h"
 #include "net/resolve.h"
 #include "net/socket_errors.h"
@@ -56,21 +57,20 @@ bool peerHasAltNames(SSL* ssl) {
 
 ByteString verdict(long code, SSL* ssl) {
     const bool mismatch = code == X509_V_ERR_HOSTNAME_MISMATCH || code == X509_V_ERR_IP_ADDRESS_MISMATCH;
-    if (mismatch && !peerHasAltNames(ssl))
-        return "The server's certificate has no subjectAltName; a host named only in its common name is not accepted.";
+    if (mismatch && !peerHasAltNames(ssl)) return certificateVerdict(CertificateProblem::NoAltName);
     switch (code) {
-    case X509_V_ERR_CERT_HAS_EXPIRED: return "The server's certificate has expired.";
-    case X509_V_ERR_CERT_NOT_YET_VALID: return "The server's certificate is not yet valid.";
-    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT: return "The server's certificate is self-signed.";
+    case X509_V_ERR_CERT_HAS_EXPIRED: return certificateVerdict(CertificateProblem::Expired);
+    case X509_V_ERR_CERT_NOT_YET_VALID: return certificateVerdict(CertificateProblem::NotYetValid);
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT: return certificateVerdict(CertificateProblem::SelfSigned);
     case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
     case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
     case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
     case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
-    case X509_V_ERR_CERT_UNTRUSTED: return "The server's certificate was issued by an unknown certificate authority.";
+    case X509_V_ERR_CERT_UNTRUSTED: return certificateVerdict(CertificateProblem::UnknownAuthority);
     case X509_V_ERR_HOSTNAME_MISMATCH:
-    case X509_V_ERR_IP_ADDRESS_MISMATCH: return "The server's certificate is for another host.";
-    case X509_V_ERR_CERT_REVOKED: return "The server's certificate has been revoked.";
-    default: return "The server's certificate could not be verified (" + ByteString(X509_verify_cert_error_string(code)) + ").";
+    case X509_V_ERR_IP_ADDRESS_MISMATCH: return certificateVerdict(CertificateProblem::OtherHost);
+    case X509_V_ERR_CERT_REVOKED: return certificateVerdict(CertificateProblem::Revoked);
+    default: return certificateVerdict(CertificateProblem::Other, X509_verify_cert_error_string(code));
     }
 }
 

@@ -102,5 +102,26 @@ TEST(DownloadSize, ADrippingServerEndsAtTheDeadline) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
+// A secure location fails as the plain one does: a server that never
+// answers the handshake ends at the deadline as a time-out, one that hangs
+// up names that in one sentence without a socket error code.
+TEST(DownloadSize, SecureHandshakesThatFail) {
+    SocketHandle silent;  // listens, never accepts: the handshake gets no answer
+    ASSERT_TRUE(silent.Connect("127.0.0.1", 0, 1) && silent.Listen());
+    const ByteString port = textFromU16(silent.LocalPort());
+    const ByteString head = "Error sending request to the server.\nError:  Unable to connect to server '127.0.0.1' on port ";
+    EXPECT_EQ(sizeOrMessage("https://127.0.0.1:" + port + "/a", std::chrono::milliseconds(600)),
+              head + port + ".\nError:  Unable to set up a secure connection with '127.0.0.1'.\n" +
+                  describeSocketError(kSocketTimedOut));
+    ScriptServer hangsUp({}, ServerEnd::CloseAtOnce);
+    const ByteString other = textFromU16(hangsUp.port());
+    const ByteString message = sizeOrMessage("https://127.0.0.1:" + other + "/a");
+    const ByteString expected = head + other + ".\nError:  Unable to set up a secure connection with '127.0.0.1'.\n"
+                                               "Error:  The secure connection failed:  ";
+    EXPECT_EQ(message.Left(expected.length()), expected) << message.toStdString();
+    EXPECT_EQ(message.find(ByteString("Socket Error")), ByteString::npos) << message.toStdString();
+    EXPECT_EQ(split(message.Mid(expected.length()), '\n').size(), 2u) << message.toStdString();  // one sentence, then the end
+}
+
 }  // namespace
 }  // namespace orv
