@@ -158,12 +158,35 @@ DownloadSizeResult determineDownloadSize(const ByteString& location, const Downl
     if (!a.message.empty()) result.message = a.message;
     else if (a.code != 200 && a.code != 206) result.message = unexpected(a);
     else if (a.code == 206 ? findHeaderValue(a.lines, "Content-Range", value) && contentRangeTotal(value, result.size)
-                           : findHeaderValue(a.lines, "Content-Length", result.size))
+                           : findHeaderValue(a.lines, "Content-Length", result.size)) {
         result.ok = true;
-    else
+        if (a.code == 200) result.lengths = findHeaderValues(a.lines, "Content-Length");
+    } else
         result.message = "Unable to determine the size of the file automatically.\nYou will have to enter the file "
                          "size by hand.";
     return result;
+}
+
+bool definiteSize(const DownloadSizeResult& result, ByteString& size) {
+    if (!result.ok) return false;
+    if (result.lengths.empty()) {  // from a Content-Range total, checked already
+        size = result.size;
+        return true;
+    }
+    ByteString first;
+    for (const ByteString& text : result.lengths) {
+        if (text.empty() || text.length() > 20) return false;
+        for (uint32_t i = 0; i < text.length(); ++i)
+            if (text[i] < '0' || text[i] > '9') return false;
+        uint32_t lead = 0;  // "007" and "7" agree
+        while (lead + 1 < text.length() && text[lead] == '0') ++lead;
+        const ByteString digits = text.Mid(lead);
+        if (digits.length() == 20 && ByteString("18446744073709551615") < digits) return false;
+        if (!first.empty() && digits != first) return false;
+        first = digits;
+    }
+    size = first;
+    return true;
 }
 
 LinkCheckResult checkLink(const ByteString& location, const DownloadSizeOptions& options) {

@@ -23,9 +23,19 @@ struct Conversion;
 bool isPlainAscii(std::string_view bytes);
 inline constexpr char kEscape = 0x1B, kShiftOut = 0x0E, kShiftIn = 0x0F;
 
-// The encoding of the current locale's character type (LC_CTYPE), as iconv
-// names it ("UTF-8", "ANSI_X3.4-1968" for the C locale).
+// Whether the bytes are UTF-8 as a converter accepts it: no overlong
+// forms, no surrogates, nothing past U+10FFFF, no cut sequence.
+bool isValidUtf8(std::string_view bytes);
+
+// The encoding of the current locale's character type (LC_CTYPE), as the
+// converters name it ("UTF-8", "ANSI_X3.4-1968" for the C locale; on
+// Windows the process code page).
 std::string localeEncoding();
+// The encoding of text that reaches the program from outside (arguments)
+// and goes out to the terminal: the locale's, except that the C and POSIX
+// locales, which say nothing about the bytes, count as UTF-8, what scripts
+// in such containers hand over in practice.
+std::string terminalEncoding();
 
 class TextCodec {
 public:

@@ -97,3 +97,4 @@ if(CMAKE_LIBRARY_ARCHITECTURE)
 else()
   set(ORV_PRIVATE_LIBDIR lib/orvantis)
 endif()
+

@@ -94,4 +94,14 @@ ByteString describeSocketError(int32_t code) {
     return out;
 }
 
+int32_t socketErrorIn(const ByteString& text) {
+    static constexpr std::string_view kMark = "Socket Error:  ";
+    const size_t at = text.view().rfind(kMark);
+    if (at == std::string_view::npos) return 0;
+    size_t end = at + kMark.size();
+    const size_t start = end;
+    while (end < text.length() && text.view()[end] >= '0' && text.view()[end] <= '9') ++end;
+    return end > start && end - start <= 9 ? static_cast<int32_t>(parseU32(text.view().substr(start, end - start))) : 0;
+}
+
 }  // namespace orv

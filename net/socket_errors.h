@@ -45,5 +45,10 @@ void setLastSocketError(int32_t code);
 
 // "Socket Error:  <code> (<code>):\n" and the table texts for `code`.
 ByteString describeSocketError(int32_t code);
+// The code that describeSocketError wrote last into a text; 0 for none.
+int32_t socketErrorIn(const ByteString& text);
+// What the platform itself calls the failure behind a code, in its own
+// words ("Connection refused", "Name or service not known").
+ByteString socketErrorReason(int32_t code);
 
 }  // namespace orv

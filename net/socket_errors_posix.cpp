@@ -1,7 +1,9 @@
-// POSIX error values in the sockets library's terms.
+// POSIX error values in the sockets library's terms, and the C
+// library's own words for them.
 #include "net/socket_errors.h"
 
 #include <cerrno>
+#include <cstring>
 #include <netdb.h>
 
 namespace orv {
@@ -70,6 +72,29 @@ int32_t socketErrorFromResolver(int eai, int err) {
     case EAI_SYSTEM: return socketErrorFromErrno(err);
     default: return 11003;
     }
+}
+
+ByteString socketErrorReason(int32_t code) {
+    switch (code) {
+    case kSocketHostNotFound: return gai_strerror(EAI_NONAME);
+    case 11002: return gai_strerror(EAI_AGAIN);
+    case 11003: return gai_strerror(EAI_FAIL);
+    case 11004: return gai_strerror(EAI_NODATA);
+    case 10109: return gai_strerror(EAI_SERVICE);
+    case kSocketCallFailure: break;
+    default:
+        // Where several errno values share a code, the higher one is the
+        // more specific: ECONNRESET before EPIPE, EACCES before EPERM.
+        for (int err = 200; err > 0; --err) {
+            if (socketErrorFromErrno(err) == code) return std::strerror(err);
+        }
+    }
+    ByteString text = "socket error " + ByteString(std::to_string(code));
+    if (const SocketErrorRow* row = findSocketError(code)) {
+        text = row->shortText;
+        if (!text.empty() && text[text.length() - 1] == '.') text = text.Left(text.length() - 1);
+    }
+    return text;
 }
 
 }  // namespace orv

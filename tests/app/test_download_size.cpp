@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "app/download_size.h"
+#include "app/failure_reason.h"
 #include "net/socket.h"
 #include "net/socket_errors.h"
 #include "support/numbers.h"
@@ -121,6 +122,24 @@ TEST(DownloadSize, SecureHandshakesThatFail) {
     EXPECT_EQ(message.Left(expected.length()), expected) << message.toStdString();
     EXPECT_EQ(message.find(ByteString("Socket Error")), ByteString::npos) << message.toStdString();
     EXPECT_EQ(split(message.Mid(expected.length()), '\n').size(), 2u) << message.toStdString();  // one sentence, then the end
+}
+
+TEST(DownloadSize, EachFailureInOneLineOfItsOwnWords) {
+    const std::pair<ByteString, ByteString> cases[] = {
+        {"Error sending request to the server.\nError:  Unable to connect to server 'h' on port 80.\n" +
+             describeSocketError(kSocketConnRefused),
+         "Connection refused"},
+        {"Error getting the response.\n" + describeSocketError(kSocketTimedOut), "Connection timed out"},
+        {"Error sending request to the server.\n" + describeSocketError(kSocketHostNotFound), "Name or service not known"},
+        {"Error sending request to the server.\nError:  The certificate of 'h' is not trusted: expired\n",
+         "The certificate of 'h' is not trusted: expired"},
+        {"Expected HTTP 200 response to request.\nReceived:  404 Not Found", "the server answered 404 Not Found"},
+        {"Unable to determine the size of the file automatically.\nYou will have to enter the file size by hand.",
+         "the server did not give the size"},
+        {"The protocol is not HTTP.  This program does not support the FTP protocol.", "not an http or https URL"},
+        {"The location field does not contain a valid URL.\nMake sure the 'Test' link works.", "not a valid URL"},
+    };
+    for (const auto& [message, reason] : cases) EXPECT_EQ(failureReason(message), reason) << message.view();
 }
 
 }  // namespace
