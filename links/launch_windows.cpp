@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "links/launch.h"
 #include "links/windows_command.h"
@@ -54,7 +55,7 @@ bool launchDetached(const std::vector<ByteStringList>& candidates) {
         ByteString path = resolveProgram(c[0]);
         ByteStringList argv = c;
         argv[0] = path;
-        ByteString line = windowsCommandLine(argv);
+        std::string line = windowsCommandLine(argv).toStdString();  // terminated, and the call may write to it
         if (path.empty() || line.empty()) continue;
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;

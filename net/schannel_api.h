@@ -41,8 +41,4 @@ namespace orv::schannel {
 // when it passes, else the one sentence that says why not.
 ByteString verifyServerCertificate(const Api& a, CtxtHandle& context, const ByteString& host);
 
-// The system's own words for a status code, without the final full stop
-// ("error 0x80090326" where the system has none).
-ByteString systemMessage(DWORD code);
-
 }  // namespace orv::schannel

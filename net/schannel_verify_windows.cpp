@@ -5,6 +5,7 @@
 
 #include "net/certificate_names.h"
 #include "net/schannel_api.h"
+#include "support/system_error.h"
 
 namespace orv::schannel {
 
@@ -89,21 +90,11 @@ ByteString judge(const Api& a, const CERT_CHAIN_CONTEXT& chain, const CERT_INFO&
     case CERT_E_UNTRUSTEDROOT:
     case CERT_E_CHAINING: return certificateVerdict(CertificateProblem::UnknownAuthority);
     case CRYPT_E_REVOKED: return certificateVerdict(CertificateProblem::Revoked);
-    default: return certificateVerdict(CertificateProblem::Other, systemMessage(verdict.dwError));
+    default: return certificateVerdict(CertificateProblem::Other, systemErrorText(verdict.dwError));
     }
 }
 
 }  // namespace
-
-ByteString systemMessage(DWORD code) {
-    char text[512];
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
-                             sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.')) --n;
-    if (n > 0) return ByteString(text, n);
-    std::snprintf(text, sizeof text, "error 0x%08lX", static_cast<unsigned long>(code));
-    return text;
-}
 
 ByteString verifyServerCertificate(const Api& a, CtxtHandle& context, const ByteString& host) {
     PCCERT_CONTEXT leaf = nullptr;

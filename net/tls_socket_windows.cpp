@@ -14,6 +14,7 @@
 #include "net/socket_errors.h"
 #include "net/socket_state.h"
 #include "net/tunnel.h"
+#include "support/system_error.h"
 
 namespace orv {
 
@@ -92,7 +93,7 @@ ByteString channelReason(SECURITY_STATUS status) {
     case SEC_E_ILLEGAL_MESSAGE: return "the server's answer is not a secure protocol message";
     case SEC_E_MESSAGE_ALTERED:
     case SEC_E_DECRYPT_FAILURE: return "a message was altered on its way";
-    default: return schannel::systemMessage(static_cast<DWORD>(status));
+    default: return systemErrorText(static_cast<uint32_t>(status));
     }
 }
 
