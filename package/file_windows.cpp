@@ -34,6 +34,7 @@ BoundFunction<decltype(SetEndOfFile)> setEnd("kernel32.dll", "SetEndOfFile");
 BoundFunction<decltype(ReplaceFileA)> replaceFile("kernel32.dll", "ReplaceFileA");
 BoundFunction<decltype(MoveFileExA)> moveFile("kernel32.dll", "MoveFileExA");
 BoundFunction<decltype(DeleteFileA)> deleteFile("kernel32.dll", "DeleteFileA");
+BoundFunction<decltype(GetFullPathNameA)> fullPath("kernel32.dll", "GetFullPathNameA");
 
 HANDLE native(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
@@ -324,11 +325,26 @@ Saved saveInPlace(const ByteString& text, HANDLE h, uint64_t oldSize) {
     return ok ? Saved::Done : Saved::Failed;
 }
 
+// The full form of a path (not every implementation of ReplaceFileA takes
+// a relative one); empty when the system cannot make one.
+std::string absolute(const std::string& path) {
+    auto* full = fullPath.get();
+    std::string out(MAX_PATH, '\0');
+    DWORD n = full ? full(path.c_str(), static_cast<DWORD>(out.size()), out.data(), nullptr) : 0;
+    if (n >= out.size()) {
+        out.resize(n + 1);
+        n = full(path.c_str(), static_cast<DWORD>(out.size()), out.data(), nullptr);
+    }
+    if (n == 0 || n >= out.size()) return {};
+    out.resize(n);
+    return out;
+}
+
 // The path a link or junction at `path` finally leads to, for an open
-// handle to it; `path` itself when it is a plain file.
+// handle to it; the full form of `path` itself when it is a plain file.
 std::string finalTarget(HANDLE h, const std::string& path, DWORD attributes) {
     auto* final = finalPath.get();
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !final) return path;
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !final) return absolute(path);
     std::string out(MAX_PATH, '\0');
     DWORD n = final(h, out.data(), static_cast<DWORD>(out.size()), FILE_NAME_NORMALIZED);
     if (n >= out.size()) {

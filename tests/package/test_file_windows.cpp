@@ -94,6 +94,20 @@ TEST_F(FileTest, DriveRootsAndFolders) {
     EXPECT_TRUE(isDirectory(path("a/b/c")) && isDirectory(path("a\\b\\c\\")));
 }
 
+// A name without a folder is in the working folder, for a new file and for
+// one that a save replaces.
+TEST_F(FileTest, RelativeNamesAreInTheWorkingFolder) {
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+    const bool created = saveFile("first", "rel.dat"), replaced = saveFile("second", "rel.dat");
+    std::filesystem::create_directory(at("sub"));
+    const bool upward = saveFile("third", "sub\\..\\up.dat");
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(created && replaced && upward);
+    EXPECT_EQ(get("rel.dat"), "second");
+    EXPECT_EQ(get("up.dat"), "third");
+}
+
 // The manifest makes the process code page UTF-8: a name in any script is
 // saved, found and loaded under that very name.
 TEST_F(FileTest, NamesInAnyScript) {
