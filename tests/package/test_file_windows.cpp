@@ -73,7 +73,9 @@ TEST_F(FileTest, DeviceNamesNeverReachTheSystem) {
     }
     // Older systems read "con.txt" as the console too: then the save fails
     // rather than writing to it.
-    if (saveFile("ordinary", path("con.txt"))) EXPECT_EQ(get("con.txt"), "ordinary");
+    if (saveFile("ordinary", path("con.txt"))) {
+        EXPECT_EQ(get("con.txt"), "ordinary");
+    }
     EXPECT_TRUE(saveFile("ordinary", path("console.dat")) && get("console.dat") == "ordinary");
 }
 
