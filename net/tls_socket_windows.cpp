@@ -60,15 +60,17 @@ Step readMore(SocketState& s, ByteString& into, bool wait) {
     return Step::Done;
 }
 
+// Sends everything, waiting for room only when the socket has none (a
+// wait costs a system call of its own).
 Step writeAll(SocketState& s, const char* bytes, uint32_t length) {
     for (uint32_t sent = 0; sent < length;) {
-        if (pollFor(s.handle, POLLOUT, waitBudget(s, s.timeouts.ioMilliseconds)) == 0) {
-            setLastSocketError(kSocketTimedOut);
-            return Step::TimedOut;
-        }
         const long n = sendSome(s.handle, bytes + sent, length - sent, false);
         if (n < 0 && lastSocketError() != kSocketWouldBlock) return Step::Failed;
         if (n > 0) sent += static_cast<uint32_t>(n);
+        if (n <= 0 && pollFor(s.handle, POLLOUT, waitBudget(s, s.timeouts.ioMilliseconds)) == 0) {
+            setLastSocketError(kSocketTimedOut);
+            return Step::TimedOut;
+        }
     }
     return Step::Done;
 }
@@ -112,7 +114,11 @@ void connectionFailure(SocketState& s, Step step, const ByteString& line) {
 bool acquireCredentials(const schannel::Api& a, TlsSocketHandle::Session& t) {
     const DWORD flags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS | SCH_USE_STRONG_CRYPTO;
     // TLS 1.2 and newer: the newer form of the request first, then the
-    // older one, which cannot ask for TLS 1.3.
+    // older one, which cannot ask for TLS 1.3. (Wine takes the newer form
+    // but ignores its protocols: the check after the handshake is what
+    // holds the floor there.) (Wine takes the newer form
+    // but ignores its protocols: the check after the handshake is what
+    // holds the floor there.)
     TLS_PARAMETERS tls{};
     tls.grbitDisabledProtocols = SP_PROT_SSL2_CLIENT | SP_PROT_SSL3_CLIENT | SP_PROT_TLS1_0_CLIENT | SP_PROT_TLS1_1_CLIENT;
     SCH_CREDENTIALS modern{};

@@ -65,9 +65,10 @@ free_port() {
 for attempt in 1 2 3 4 5; do
   declare -A port=()
   for name in plain secure expired other self cn foreign v6; do port[$name]=$(free_port); done
-  server() {  # NAME CERTIFICATE DIRECTIVES [ADDRESS]
+  server() {  # NAME CERTIFICATE DIRECTIVES [ADDRESS [ADDRESS]]
     local address=${4:-127.0.0.1}
     echo "server { listen $address:${port[$1]}${2:+ ssl}; root $dir/html; $3"
+    [ -n "${5:-}" ] && echo "listen $5:${port[$1]}${2:+ ssl};"
     [ -n "$2" ] && echo "ssl_certificate $dir/$2.pem; ssl_certificate_key $dir/$2.key;"
     echo "}"
   }
@@ -75,13 +76,16 @@ for attempt in 1 2 3 4 5; do
     echo "daemon on; master_process off; worker_processes 1; pid $dir/nginx.pid;"
     echo "events { worker_connections 64; } http { access_log off; absolute_redirect off;"
     for temp in client_body proxy fastcgi uwsgi scgi; do echo "${temp}_temp_path $dir/$temp;"; done
-    server secure good "location = /a/b/final { return 301 ../../setup.exe; }"
+    # "localhost" may be ::1 first: the secure server answers there too.
+    v6=""
+    grep -qs '^0\{31\}1 ' /proc/net/if_inet6 && v6="[::1]"
+    server secure good "location = /a/b/final { return 301 ../../setup.exe; }" 127.0.0.1 "$v6"
     server plain "" "location = /chain { return 302 https://127.0.0.1:${port[secure]}/a/b/final; }
       location = /loop { return 302 /loop; }
       location = /nolength.exe { ssi on; ssi_types *; if (\$request_method = GET) { rewrite ^ /setup.exe last; } }"
     for name in expired other self cn foreign; do server "$name" "$name" ""; done
     # Only where the machine has IPv6.
-    if grep -qs '^0\{31\}1 ' /proc/net/if_inet6; then server v6 "" "" "[::1]"; fi
+    [ -n "$v6" ] && server v6 "" "" "$v6"
     echo "}"
   } > nginx.conf
   if /usr/sbin/nginx -p "$dir" -c "$dir/nginx.conf" -e "$dir/error.log" 2>/dev/null; then
