@@ -142,7 +142,7 @@ inline Benchmark* Register(const char* name, void (*fn)(State&)) {
 // 1234567 as "1.23457M", as the library writes counters.
 inline std::string human(double v, double base = 1000, const char* suffix = "") {
     static const char* const kUnits[] = {"", "k", "M", "G", "T"};
-    static const char* const kBinary[] = {"", "Ki", "Mi", "Gi", "Ti"};
+    static const char* const kBinary[] = {"", "k", "M", "G", "T"};  // as the library writes rates: 1024-based
     int i = 0;
     while (std::fabs(v) >= base && i < 4) v /= base, ++i;
     char text[64];
@@ -161,7 +161,7 @@ inline const char* unitName(TimeUnit u) { return u == kSecond ? "s" : u == kMill
 inline double unitScale(TimeUnit u) { return u == kSecond ? 1 : u == kMillisecond ? 1e3 : u == kMicrosecond ? 1e6 : 1e9; }
 
 inline void print(const Row& r, TimeUnit unit) {
-    std::printf("%-45s %11.3f %-2s %11.3f %-2s %10lld", r.name.c_str(), r.time, unitName(unit), r.cpu, unitName(unit),
+    std::printf("%-50s %11.3f %-2s %11.3f %-2s %10lld", r.name.c_str(), r.time, unitName(unit), r.cpu, unitName(unit),
                 static_cast<long long>(r.iterations));
     for (const auto& [name, value] : r.counters)
         std::printf(" %s=%s", name.c_str(),
@@ -177,7 +177,7 @@ inline Row measure(const Benchmark& b, const std::vector<int64_t>& args, const s
         b.fn_(state);
         ok = !state.skipped_;
         if (!ok) {
-            std::printf("%-45s ERROR OCCURRED: '%s'\n", name.c_str(), state.error_.c_str());
+            std::printf("%-50s ERROR OCCURRED: '%s'\n", name.c_str(), state.error_.c_str());
             return {};
         }
         const double seconds = b.manual_ ? state.manual_ : b.real_ ? state.real_ : state.cpu_;
@@ -207,6 +207,7 @@ inline Row measure(const Benchmark& b, const std::vector<int64_t>& args, const s
 inline Row aggregate(const std::vector<Row>& rows, const std::string& name, double (*pick)(std::vector<double>)) {
     Row r = rows.front();
     r.name = name;
+    r.iterations = static_cast<int64_t>(rows.size());  // as the library shows aggregates: the repetitions
     auto over = [&](auto get) {
         std::vector<double> values;
         for (const Row& row : rows) values.push_back(get(row));
@@ -253,8 +254,8 @@ inline void Initialize(int* argc, char** argv) {
 
 inline size_t RunSpecifiedBenchmarks() {
     const std::regex filter(internal::settings().filter);
-    std::printf("%-45s %14s %14s %10s\n", "Benchmark", "Time", "CPU", "Iterations");
-    std::printf("%s\n", std::string(86, '-').c_str());
+    std::printf("%-50s %14s %14s %10s\n", "Benchmark", "Time", "CPU", "Iterations");
+    std::printf("%s\n", std::string(91, '-').c_str());
     size_t ran = 0;
     for (const Benchmark* b : internal::registry()) {
         std::vector<std::vector<int64_t>> sets = b->args_.empty() ? std::vector<std::vector<int64_t>>{{}} : b->args_;
