@@ -92,15 +92,25 @@ LockResult FileLock::lock(const ByteString& path, std::chrono::milliseconds wait
     const auto deadline = std::chrono::steady_clock::now() + wait;
     auto pause = std::chrono::milliseconds(2);
     const std::string name = systemName(path);
+    // Some systems' ReplaceFileA leaves the name empty for a moment while a
+    // save swaps the files (Wine's does): a file seen during this wait is
+    // looked for a little longer before it counts as gone.
+    bool seen = false;
+    int grace = 25;
     for (;;) {
         BY_HANDLE_FILE_INFORMATION info{};
         const HANDLE h = openFile(name, GENERIC_READ, info);
         if (h == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
+            if (missing(error) && seen && grace-- > 0 && std::chrono::steady_clock::now() < deadline) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                continue;
+            }
             if (missing(error)) return LockResult::Missing;
             reason_ = error == kDirectoryNotSupported ? ByteString("Is a folder") : systemErrorText(error);
             return LockResult::Failed;
         }
+        seen = true;
         auto* lockRange = lockFile.get();
         OVERLAPPED where{};
         where.OffsetHigh = kLockOffsetHigh;
@@ -123,8 +133,7 @@ LockResult FileLock::lock(const ByteString& path, std::chrono::milliseconds wait
                 return LockResult::Locked;
             }
             CloseHandle(h);
-            if (!named.exists) return LockResult::Missing;
-            continue;  // lock the file that is there now
+            continue;  // lock the file that is there now (or find it gone)
         }
         CloseHandle(h);
         const auto now = std::chrono::steady_clock::now();

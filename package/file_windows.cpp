@@ -289,21 +289,31 @@ Saved saveAsNewFile(const ByteString& text, const std::string& target) {
 
 // The safe route for an existing file: the new file replaces it and takes
 // over its attributes and security; the old one is gone only once the new
-// one is complete. Unsuitable when no new file can be made beside it or
+// one is in place. Unsuitable when no new file can be made beside it or
 // the old one cannot be replaced by one.
 Saved saveThroughNewFile(const ByteString& text, const std::string& target, DWORD attributes) {
     std::string temp;
     const Saved written = writeTemporary(text, target, temp);
     if (written != Saved::Done) return written;
     auto* replace = replaceFile.get();
-    if (replace && replace(target.c_str(), temp.c_str(), nullptr, 0, nullptr, nullptr)) {
+    auto* remove = deleteFile.get();
+    auto* move = moveFile.get();
+    if (!replace || !remove || !move) return Saved::Failed;
+    // The old file steps aside under a name of its own until the new one is
+    // in place, so a replacement that fails halfway leaves it to be put
+    // back, whatever the system's ReplaceFileA does on the way (Wine's
+    // would delete it first).
+    const std::string backup = temporaryName(target);
+    if (replace(target.c_str(), temp.c_str(), backup.c_str(), 0, nullptr, nullptr)) {
         // Not every implementation carries the attributes over.
         auto* set = setAttributes.get();
         if (attributesOf(target) != attributes && set) set(target.c_str(), attributes);
+        remove(backup.c_str());  // gone once its last reader lets go
         return Saved::Done;
     }
     const DWORD error = GetLastError();
-    if (auto* remove = deleteFile.get()) remove(temp.c_str());
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) move(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    remove(temp.c_str());
     return error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_ACCESS_DENIED ? Saved::Unsuitable
                                                                                      : Saved::Failed;
 }

@@ -59,9 +59,10 @@ bool getText(const std::string& key, const char* name, std::string& value) {
     return true;
 }
 
-std::string readFile(const std::string& path) {
+bool readFile(const std::string& path, std::string& content) {
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    content.assign(std::istreambuf_iterator<char>(in), {});
+    return in.is_open();
 }
 
 class OpenLinkWindows : public ::testing::Test {
@@ -101,9 +102,12 @@ protected:
         const std::string out = out_ + "\\run" + std::to_string(++runs_);
         SetEnvironmentVariableA("RECORD_ARGS_TO", out.c_str());
         EXPECT_EQ(openLink(realLinkSystem(), kind, link), LinkOpened::Started);
-        for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // The file appears whole (written aside, then renamed); a loaded
+        // system may still keep it from this reader for a moment.
+        std::string content;
+        for (int i = 0; i < 500 && !readFile(out, content); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         ByteStringList args;
-        std::istringstream in(readFile(out));
+        std::istringstream in(content);
         for (std::string arg; std::getline(in, arg, '\0');) args.push_back(ByteString(arg));
         return args;
     }
@@ -163,8 +167,9 @@ TEST_F(OpenLinkWindows, ProgramsAreFoundOnlyWhereTheyAreNamed) {
     const std::string out = out_ + "\\direct";
     SetEnvironmentVariableA("RECORD_ARGS_TO", out.c_str());
     EXPECT_TRUE(launchDetached({{"C:\\no\\such\\program.exe", "a"}, {ByteString(stub_), "b c", "\"d\""}}));
-    for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(readFile(out), std::string("b c\0\"d\"\0", 8));
+    std::string content;
+    for (int i = 0; i < 500 && !readFile(out, content); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(content, std::string("b c\0\"d\"\0", 8));
     // A bare name comes from PATH, never from the working folder.
     EXPECT_TRUE(resolveProgram("cmd").view().ends_with("cmd.exe"));
     EXPECT_EQ(resolveProgram("record_args"), "");
