@@ -6,13 +6,6 @@ namespace orv {
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 bool parseIPv4(std::string_view t, unsigned char* out) {
     int parts = 0;
     size_t i = 0;
@@ -43,7 +36,7 @@ bool parseIPv6(std::string_view t, unsigned char* out) {
         if (filled == 16) return false;
         const size_t start = i;
         unsigned value = 0;
-        while (i < t.size() && i - start < 5 && hexValue(t[i]) >= 0) value = value << 4 | unsigned(hexValue(t[i++]));
+        while (i < t.size() && i - start < 5 && hexDigitValue(t[i]) >= 0) value = value << 4 | unsigned(hexDigitValue(t[i++]));
         if (i < t.size() && t[i] == '.') {  // the last 32 bits as IPv4
             if (filled > 12 || !parseIPv4(t.substr(start), groups + filled)) return false;
             filled += 4;

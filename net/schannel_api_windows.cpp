@@ -9,24 +9,18 @@ namespace orv::schannel {
 
 namespace {
 
-template <typename F>
-bool bind(void* library, F& slot, const char* name) {
-    slot = reinterpret_cast<F>(BindFunction(library, name));
-    return slot != nullptr;
-}
-
 bool bindAll(Api& a) {
     void* crypt = LoadLibrarySlot("crypt32.dll");
     INIT_SECURITY_INTERFACE_A init = nullptr;
-    if (!bind(LoadLibrarySlot("secur32.dll"), init, "InitSecurityInterfaceA")) return false;
+    if (!BindInto(LoadLibrarySlot("secur32.dll"), init, "InitSecurityInterfaceA")) return false;
     a.sspi = init();
-    return a.sspi && bind(crypt, a.CertGetCertificateChain, "CertGetCertificateChain") &&
-           bind(crypt, a.CertVerifyCertificateChainPolicy, "CertVerifyCertificateChainPolicy") &&
-           bind(crypt, a.CertFreeCertificateChain, "CertFreeCertificateChain") &&
-           bind(crypt, a.CertFreeCertificateContext, "CertFreeCertificateContext") &&
-           bind(crypt, a.CertFindExtension, "CertFindExtension") &&
-           bind(crypt, a.CryptDecodeObjectEx, "CryptDecodeObjectEx") &&
-           bind(crypt, a.CertCompareCertificateName, "CertCompareCertificateName");
+    return a.sspi && BindInto(crypt, a.CertGetCertificateChain, "CertGetCertificateChain") &&
+           BindInto(crypt, a.CertVerifyCertificateChainPolicy, "CertVerifyCertificateChainPolicy") &&
+           BindInto(crypt, a.CertFreeCertificateChain, "CertFreeCertificateChain") &&
+           BindInto(crypt, a.CertFreeCertificateContext, "CertFreeCertificateContext") &&
+           BindInto(crypt, a.CertFindExtension, "CertFindExtension") &&
+           BindInto(crypt, a.CryptDecodeObjectEx, "CryptDecodeObjectEx") &&
+           BindInto(crypt, a.CertCompareCertificateName, "CertCompareCertificateName");
 }
 
 std::mutex gLock;

@@ -47,8 +47,10 @@ public:
     struct Session;
 
 private:
-    TlsSocketHandle(std::shared_ptr<SharedSocketState> shared, std::shared_ptr<Session> session);
-    std::shared_ptr<Session> session_;  // shared by clones, like the connection
+    TlsSocketHandle(const TlsSocketHandle& original, std::shared_ptr<SharedSocketState> shared);
+    TlsTrust trust_;
+    ProxyServer tunnel_;
+    std::shared_ptr<Session> session_;  // the platform's secure state, shared by clones like the connection
 };
 
 }  // namespace orv

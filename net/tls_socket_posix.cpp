@@ -12,7 +12,7 @@
 #include "net/resolve.h"
 #include "net/socket_errors.h"
 #include "net/socket_state.h"
-#include "net/tunnel.h"
+#include "net/tls_session.h"
 #include "support/numbers.h"
 
 namespace orv {
@@ -20,8 +20,6 @@ namespace orv {
 using namespace detail;
 
 struct TlsSocketHandle::Session {
-    TlsTrust trust;
-    ProxyServer tunnel;
     SSL* ssl = nullptr;
     ~Session() { SSL_free(ssl); }
 };
@@ -111,8 +109,8 @@ void noteFailure(SocketState& s, Step step, int error, const ByteString& line) {
     s.errorWithoutCode = true;
 }
 
-bool handshake(SocketState& s, TlsSocketHandle::Session& t, const ByteString& address) {
-    SSL_CTX* context = newContext(t.trust);
+bool handshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust& trust, const ByteString& address) {
+    SSL_CTX* context = newContext(trust);
     t.ssl = context ? SSL_new(context) : nullptr;
     SSL_CTX_free(context);  // the connection keeps its own reference
     if (!t.ssl) {
@@ -155,69 +153,17 @@ void closeSession(SocketState& s, TlsSocketHandle::Session& t) {
 
 }  // namespace
 
-TlsSocketHandle::TlsSocketHandle(const TlsTrust& trust, const ProxyServer& tunnel)
-    : session_(std::make_shared<Session>()) {
-    session_->trust = trust;
-    session_->tunnel = tunnel;
+namespace detail {
+
+std::shared_ptr<TlsSocketHandle::Session> newTlsSession() { return std::make_shared<TlsSocketHandle::Session>(); }
+
+bool tlsHandshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust& trust, const ByteString& address) {
+    return handshake(s, t, trust, address);
 }
 
-TlsSocketHandle::TlsSocketHandle(std::shared_ptr<SharedSocketState> shared, std::shared_ptr<Session> session)
-    : SocketHandle(std::move(shared)), session_(std::move(session)) {}
+void closeTlsSession(SocketState& s, TlsSocketHandle::Session& t) { closeSession(s, t); }
 
-TlsSocketHandle::~TlsSocketHandle() {
-    if (session_.use_count() != 1) return;
-    auto s = acquire();
-    std::lock_guard<std::mutex> guard(s->lock);
-    closeSession(s->state, *session_);
-}
-
-std::unique_ptr<SocketHandle> TlsSocketHandle::Clone() const {
-    return std::unique_ptr<SocketHandle>(new TlsSocketHandle(acquire(), session_));
-}
-
-bool TlsSocketHandle::Connect(const ByteString& address, uint16_t port, uint32_t connectionType,
-                              uint32_t nonBlocking, int32_t family, int32_t type, int32_t protocol) {
-    auto shared = acquire();
-    std::lock_guard<std::mutex> guard(shared->lock);
-    SocketState& s = shared->state;
-    closeSession(s, *session_);
-    if (connectionType != 0) {
-        setLastSocketError(10045);
-        s.errorText += "Error:  A secure socket only makes outgoing connections.\n";
-        return false;
-    }
-    if (!connectThroughTunnel(s, session_->tunnel, address, port, family, type, protocol)) return false;
-    if (!handshake(s, *session_, address)) return false;
-    s.nonBlocking = nonBlocking == 1 ? 1 : 0;
-    return true;
-}
-
-bool TlsSocketHandle::Disconnect() {
-    auto shared = acquire();
-    std::lock_guard<std::mutex> guard(shared->lock);
-    closeSession(shared->state, *session_);
-    return disconnectState(shared->state);
-}
-
-bool TlsSocketHandle::SetNonBlocking(uint32_t flag) {
-    auto shared = acquire();
-    std::lock_guard<std::mutex> guard(shared->lock);
-    if (shared->state.handle < 0) {
-        setLastSocketError(10038);
-        shared->state.errorText += "Error:  Call to ioctlsocket failed.\n";
-        return false;
-    }
-    shared->state.nonBlocking = flag == 1 ? 1 : 0;  // the socket itself never blocks
-    return true;
-}
-
-bool TlsSocketHandle::Accept() {
-    auto shared = acquire();
-    std::lock_guard<std::mutex> guard(shared->lock);
-    setLastSocketError(10045);
-    shared->state.errorText += "Error:  A secure socket does not accept connections.\n";
-    return false;
-}
+}  // namespace detail
 
 bool TlsSocketHandle::WaitReadable(uint32_t seconds, uint32_t microseconds) {
     auto shared = acquire();

@@ -13,7 +13,7 @@
 #include "net/schannel_api.h"
 #include "net/socket_errors.h"
 #include "net/socket_state.h"
-#include "net/tunnel.h"
+#include "net/tls_session.h"
 #include "support/system_error.h"
 
 namespace orv {
@@ -21,8 +21,6 @@ namespace orv {
 using namespace detail;
 
 struct TlsSocketHandle::Session {
-    TlsTrust trust;  // the Windows store decides; the environment's files are POSIX's
-    ProxyServer tunnel;
     CredHandle credentials{};
     CtxtHandle context{};
     bool hasCredentials = false, hasContext = false, established = false;
@@ -167,7 +165,8 @@ SECURITY_STATUS negotiate(const schannel::Api& a, SocketState& s, TlsSocketHandl
     return status;
 }
 
-bool handshake(SocketState& s, TlsSocketHandle::Session& t, const ByteString& address) {
+// The trust is the Windows store's; the environment's files are POSIX's.
+bool handshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust&, const ByteString& address) {
     const ByteString line = "Error:  Unable to set up a secure connection with '" + address + "'.\n";
     const schannel::Api* a = schannel::api();
     if (!a || !acquireCredentials(*a, t)) {
@@ -252,6 +251,16 @@ Decrypted decrypt(const schannel::Api& a, SocketState& s, TlsSocketHandle::Sessi
     return t.plain.empty() ? Decrypted::NeedMore : Decrypted::Some;
 }
 
+// The channel of an established session, or null with `line` reported
+// (WSAENOTCONN).
+const schannel::Api* established(SocketState& s, const TlsSocketHandle::Session& t, const char* line) {
+    const schannel::Api* a = schannel::api();
+    if (a && t.established && s.handle >= 0) return a;
+    setLastSocketError(10057);
+    s.errorText += line;
+    return nullptr;
+}
+
 // Whether t.incoming holds a whole record, which a wait for the socket
 // would not see.
 bool wholeRecordWaiting(const ByteString& incoming) {
@@ -282,69 +291,17 @@ void closeSession(SocketState& s, TlsSocketHandle::Session& t) {
 
 }  // namespace
 
-TlsSocketHandle::TlsSocketHandle(const TlsTrust& trust, const ProxyServer& tunnel)
-    : session_(std::make_shared<Session>()) {
-    session_->trust = trust;
-    session_->tunnel = tunnel;
+namespace detail {
+
+std::shared_ptr<TlsSocketHandle::Session> newTlsSession() { return std::make_shared<TlsSocketHandle::Session>(); }
+
+bool tlsHandshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust& trust, const ByteString& address) {
+    return handshake(s, t, trust, address);
 }
 
-TlsSocketHandle::TlsSocketHandle(std::shared_ptr<SharedSocketState> shared, std::shared_ptr<Session> session)
-    : SocketHandle(std::move(shared)), session_(std::move(session)) {}
+void closeTlsSession(SocketState& s, TlsSocketHandle::Session& t) { closeSession(s, t); }
 
-TlsSocketHandle::~TlsSocketHandle() {
-    if (session_.use_count() != 1) return;
-    auto s = acquire();
-    std::lock_guard<std::mutex> guard(s->lock);
-    closeSession(s->state, *session_);
-}
-
-std::unique_ptr<SocketHandle> TlsSocketHandle::Clone() const {
-    return std::unique_ptr<SocketHandle>(new TlsSocketHandle(acquire(), session_));
-}
-
-bool TlsSocketHandle::Connect(const ByteString& address, uint16_t port, uint32_t connectionType,
-                              uint32_t nonBlocking, int32_t family, int32_t type, int32_t protocol) {
-    auto shared = acquire();
-    std::lock_guard<std::mutex> guard(shared->lock);
-    SocketState& s = shared->state;
-    closeSession(s, *session_);
-    if (connectionType != 0) {
-        setLastSocketError(10045);
-        s.errorText += "Error:  A secure socket only makes outgoing connections.\n";
-        return false;
-    }
-    if (!connectThroughTunnel(s, session_->tunnel, address, port, family, type, protocol)) return false;
-    if (!handshake(s, *session_, address)) return false;
-    s.nonBlocking = nonBlocking == 1 ? 1 : 0;
-    return true;
-}
-
-bool TlsSocketHandle::Disconnect() {
-    auto shared = acquire();
-    std::lock_guard<std::mutex> guard(shared->lock);
-    closeSession(shared->state, *session_);
-    return disconnectState(shared->state);
-}
-
-bool TlsSocketHandle::SetNonBlocking(uint32_t flag) {
-    auto shared = acquire();
-    std::lock_guard<std::mutex> guard(shared->lock);
-    if (shared->state.handle < 0) {
-        setLastSocketError(10038);
-        shared->state.errorText += "Error:  Call to ioctlsocket failed.\n";
-        return false;
-    }
-    shared->state.nonBlocking = flag == 1 ? 1 : 0;  // the socket itself never blocks
-    return true;
-}
-
-bool TlsSocketHandle::Accept() {
-    auto shared = acquire();
-    std::lock_guard<std::mutex> guard(shared->lock);
-    setLastSocketError(10045);
-    shared->state.errorText += "Error:  A secure socket does not accept connections.\n";
-    return false;
-}
+}  // namespace detail
 
 bool TlsSocketHandle::WaitReadable(uint32_t seconds, uint32_t microseconds) {
     auto shared = acquire();
@@ -360,12 +317,8 @@ bool TlsSocketHandle::Send(const ByteString& data) {
     std::lock_guard<std::mutex> guard(shared->lock);
     SocketState& s = shared->state;
     Session& t = *session_;
-    const schannel::Api* a = schannel::api();
-    if (!a || !t.established || s.handle < 0) {
-        setLastSocketError(10057);
-        s.errorText += "Error:  Unable to send data.\n";
-        return false;
-    }
+    const schannel::Api* a = established(s, t, "Error:  Unable to send data.\n");
+    if (!a) return false;
     // Whole records go out, waiting for room as a blocking socket would.
     for (uint32_t done = 0; done < data.length();) {
         const uint32_t n = std::min<uint32_t>(data.length() - done, t.sizes.cbMaximumMessage);
@@ -397,12 +350,8 @@ bool TlsSocketHandle::Receive(ByteString& buffer) {
     std::lock_guard<std::mutex> guard(shared->lock);
     SocketState& s = shared->state;
     Session& t = *session_;
-    const schannel::Api* a = schannel::api();
-    if (!a || !t.established || s.handle < 0) {
-        setLastSocketError(10057);
-        s.errorText += "Error:  Unable to receive data.\n";
-        return false;
-    }
+    const schannel::Api* a = established(s, t, "Error:  Unable to receive data.\n");
+    if (!a) return false;
     const ByteString line = "Error:  Unable to receive data.\n";
     while (t.plain.empty()) {
         SECURITY_STATUS status = SEC_E_OK;

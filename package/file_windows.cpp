@@ -9,6 +9,7 @@
 #include <string>
 
 #include "package/file.h"
+#include "package/file_platform.h"
 #include "support/dynamic_library.h"
 
 namespace orv {
@@ -154,41 +155,27 @@ bool File::close() {
     return true;
 }
 
-bool File::read(ByteString& target, uint32_t count) {
-    if (!isOpen() || !readable_) return false;
-    auto left = [this] { return position_ >= size_ ? uint64_t{0} : size_ - position_; };
-    if (count > left()) {
-        refreshSize();
-        if (count > left()) count = static_cast<uint32_t>(left());
-    }
-    ByteString buffer;
-    lastReadFailed_ = !buffer.tryResizeForOverwrite(count);
-    if (lastReadFailed_) count = 0;
+namespace detail {
+
+bool readAt(intptr_t handle, char* bytes, uint32_t count, uint64_t offset, uint32_t& got) {
+    got = 0;
     auto* read = readFile.get();
-    if (!read && count > 0) lastReadFailed_ = true;
-    uint32_t got = 0;
-    while (read && got < count) {
-        OVERLAPPED where = at(position_ + got);
+    if (!read) return count == 0;
+    while (got < count) {
+        OVERLAPPED where = at(offset + got);
         DWORD n = 0;
-        const BOOL ok = read(native(handle_), buffer.data() + got, count - got, &n, &where);
-        if (!ok && GetLastError() != ERROR_HANDLE_EOF) lastReadFailed_ = true;
-        if (!ok || n == 0) break;
+        if (!read(native(handle), bytes + got, count - got, &n, &where)) return GetLastError() == ERROR_HANDLE_EOF;
+        if (n == 0) break;
         got += n;
     }
-    buffer.setLength(got);
-    target = std::move(buffer);
-    position_ += got;
     return true;
 }
 
-bool File::write(const ByteString& bytes) {
-    if (!isOpen() || !writable_) return false;
-    uint64_t written = 0;
-    lastWriteComplete_ = writeAll(native(handle_), bytes.data(), bytes.length(), position_, written);
-    position_ += written;
-    if (position_ > size_) size_ = position_;
-    return true;
+bool writeAt(intptr_t handle, const char* bytes, uint64_t count, uint64_t offset, uint64_t& written) {
+    return writeAll(native(handle), bytes, count, offset, written);
 }
+
+}  // namespace detail
 
 bool File::refreshSize() {
     if (!isOpen()) return false;
