@@ -109,7 +109,13 @@ void noteFailure(SocketState& s, Step step, int error, const ByteString& line) {
     s.errorWithoutCode = true;
 }
 
-bool handshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust& trust, const ByteString& address) {
+}  // namespace
+
+namespace detail {
+
+std::shared_ptr<TlsSocketHandle::Session> newTlsSession() { return std::make_shared<TlsSocketHandle::Session>(); }
+
+bool tlsHandshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust& trust, const ByteString& address) {
     SSL_CTX* context = newContext(trust);
     t.ssl = context ? SSL_new(context) : nullptr;
     SSL_CTX_free(context);  // the connection keeps its own reference
@@ -145,23 +151,12 @@ bool handshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust& trus
     return false;
 }
 
-void closeSession(SocketState& s, TlsSocketHandle::Session& t) {
+
+void closeTlsSession(SocketState& s, TlsSocketHandle::Session& t) {
     if (t.ssl && s.handle >= 0 && SSL_is_init_finished(t.ssl)) SSL_shutdown(t.ssl);  // the notice, once
     SSL_free(t.ssl);
     t.ssl = nullptr;
 }
-
-}  // namespace
-
-namespace detail {
-
-std::shared_ptr<TlsSocketHandle::Session> newTlsSession() { return std::make_shared<TlsSocketHandle::Session>(); }
-
-bool tlsHandshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust& trust, const ByteString& address) {
-    return handshake(s, t, trust, address);
-}
-
-void closeTlsSession(SocketState& s, TlsSocketHandle::Session& t) { closeSession(s, t); }
 
 }  // namespace detail
 

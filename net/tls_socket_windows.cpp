@@ -165,8 +165,14 @@ SECURITY_STATUS negotiate(const schannel::Api& a, SocketState& s, TlsSocketHandl
     return status;
 }
 
+}  // namespace
+
+namespace detail {
+
+std::shared_ptr<TlsSocketHandle::Session> newTlsSession() { return std::make_shared<TlsSocketHandle::Session>(); }
+
 // The trust is the Windows store's; the environment's files are POSIX's.
-bool handshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust&, const ByteString& address) {
+bool tlsHandshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust&, const ByteString& address) {
     const ByteString line = "Error:  Unable to set up a secure connection with '" + address + "'.\n";
     const schannel::Api* a = schannel::api();
     if (!a || !acquireCredentials(*a, t)) {
@@ -222,6 +228,10 @@ bool handshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust&, con
     return true;
 }
 
+}  // namespace detail
+
+namespace {
+
 enum class Decrypted { Some, NeedMore, Closed, Failed };
 
 // Decrypts the records waiting in t.incoming into t.plain.
@@ -267,7 +277,11 @@ bool wholeRecordWaiting(const ByteString& incoming) {
     return incoming.length() >= 5 && incoming.length() >= 5u + (incoming.byteAt(3) << 8 | incoming.byteAt(4));
 }
 
-void closeSession(SocketState& s, TlsSocketHandle::Session& t) {
+}  // namespace
+
+namespace detail {
+
+void closeTlsSession(SocketState& s, TlsSocketHandle::Session& t) {
     const schannel::Api* a = schannel::api();
     if (a && t.established && s.handle >= 0) {
         // The closing notice, once, without waiting for room to send it.
@@ -288,18 +302,6 @@ void closeSession(SocketState& s, TlsSocketHandle::Session& t) {
     }
     t.release();
 }
-
-}  // namespace
-
-namespace detail {
-
-std::shared_ptr<TlsSocketHandle::Session> newTlsSession() { return std::make_shared<TlsSocketHandle::Session>(); }
-
-bool tlsHandshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust& trust, const ByteString& address) {
-    return handshake(s, t, trust, address);
-}
-
-void closeTlsSession(SocketState& s, TlsSocketHandle::Session& t) { closeSession(s, t); }
 
 }  // namespace detail
 

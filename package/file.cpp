@@ -24,6 +24,16 @@ bool File::seek(int mode, const ByteString& offset) {
     return true;
 }
 
+bool File::close() {
+    if (isOpen()) detail::closeHandle(handle_);
+    handle_ = kClosed;
+    readable_ = writable_ = false;
+    lastWriteComplete_ = true;
+    lastReadFailed_ = false;
+    position_ = size_ = 0;
+    return true;
+}
+
 bool File::read(ByteString& target, uint32_t count) {
     if (!isOpen() || !readable_) return false;
     auto left = [this] { return position_ >= size_ ? uint64_t{0} : size_ - position_; };

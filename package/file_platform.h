@@ -1,10 +1,12 @@
-// The system calls beneath File's reads and writes, each platform's
+// The system calls beneath File's closing, reads and writes, each platform's
 // (file_posix.cpp, file_windows.cpp).
 #pragma once
 
 #include <cstdint>
 
 namespace orv::detail {
+
+void closeHandle(intptr_t handle);
 
 // Reads up to `count` bytes at `offset` into `bytes`; `got` is what
 // arrived (less at the end of the file). False on a system error.

@@ -145,17 +145,11 @@ bool File::open(const ByteString& path, const ByteString& mode) {
     return true;
 }
 
-bool File::close() {
-    if (isOpen()) CloseHandle(native(handle_));
-    handle_ = kClosed;
-    readable_ = writable_ = false;
-    lastWriteComplete_ = true;
-    lastReadFailed_ = false;
-    position_ = size_ = 0;
-    return true;
-}
-
 namespace detail {
+
+void closeHandle(intptr_t handle) {
+    CloseHandle(native(handle));
+}
 
 bool readAt(intptr_t handle, char* bytes, uint32_t count, uint64_t offset, uint32_t& got) {
     got = 0;
