@@ -174,6 +174,7 @@ const char* faultName(Fault f) {
     case Fault::BadLink: return "bad-link";
     case Fault::LinkFails: return "link-fails";
     case Fault::SizeDiffers: return "size-differs";
+    case Fault::ChangedSinceDigest: return "changed-since-digest";
     }
     return "";
 }

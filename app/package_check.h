@@ -30,6 +30,7 @@ enum class Fault {
     BadLink,           // not a web link (or not an address, in a mail field)
     LinkFails,         // online: the link does not answer with success
     SizeDiffers,       // online: the download location reports another size
+    ChangedSinceDigest,  // online: size, ETag or Last-Modified differ from the digest file's
 };
 
 struct Finding {
