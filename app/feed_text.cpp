@@ -1,0 +1,203 @@
+#include "app/feed_text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+#include "app/package_check.h"
+#include "app/release_dates.h"
+#include "support/numbers.h"
+
+namespace orv::feed {
+
+namespace {
+
+const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
+
+// Characters XML 1.0 cannot carry in valid UTF-8: C0 controls but tab, line
+// feed and carriage return, and U+FFFE and U+FFFF. True when it dropped any.
+bool dropUnfit(std::string& utf8) {
+    size_t out = 0;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') continue;
+        if (c == 0xEF && i + 2 < utf8.size() && utf8[i + 1] == '\xBF' && (utf8[i + 2] == '\xBE' || utf8[i + 2] == '\xBF')) {
+            i += 2;
+            continue;
+        }
+        utf8[out++] = utf8[i];
+    }
+    const bool dropped = out != utf8.size();
+    utf8.resize(out);
+    return dropped;
+}
+
+std::string lowerExtension(const std::string& link) {
+    const std::string path = link.substr(0, link.find_first_of("?#"));
+    const size_t slash = path.rfind('/'), dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+    return ext;
+}
+
+FeedOs guessOs(const std::string& link) {
+    const std::string ext = lowerExtension(link);
+    for (const char* e : {"exe", "msi", "msix", "appx"})
+        if (ext == e) return FeedOs::Windows;
+    for (const char* e : {"dmg", "pkg", "mpkg"})
+        if (ext == e) return FeedOs::MacOS;
+    for (const char* e : {"deb", "rpm", "appimage", "flatpak", "flatpakref", "snap"})
+        if (ext == e) return FeedOs::Linux;
+    return FeedOs::Guess;
+}
+
+bool fixesUrgently(const Package& p, const ReleaseNotes& notes) {
+    return std::any_of(notes.fixedBugs.begin(), notes.fixedBugs.end(), [&](uint32_t b) {
+        return p.bugs[b].severity == 5 || p.bugs[b].type.equalsNoCase("Security");
+    });
+}
+
+}  // namespace
+
+std::string Texts::text(const ByteString& bytes, const std::string& where) {
+    std::string utf8;
+    if (!codec_.decode(bytes.view(), utf8)) {
+        // Piece by piece: each character that decodes, U+FFFD for each byte
+        // that starts none.
+        utf8.clear();
+        std::string piece;
+        for (uint32_t i = 0; i < bytes.length();) {
+            uint32_t k = 1;
+            while (k <= 4 && i + k <= bytes.length() && !codec_.decode(bytes.view().substr(i, k), piece)) ++k;
+            const bool decoded = k <= 4 && i + k <= bytes.length();
+            utf8 += decoded ? piece : kReplacement;
+            i += decoded ? k : 1;
+        }
+        warn(where + ": bytes that are not " + codec_.name() + " were replaced by U+FFFD");
+    }
+    if (dropUnfit(utf8)) warn(where + ": control characters that XML cannot carry were dropped");
+    return utf8;
+}
+
+std::string Texts::link(const ByteString& bytes, const std::string&) { return digestKey(bytes); }
+
+std::string Texts::line(const ByteString& bytes, size_t limit, const std::string& where, bool warnWhenCut) {
+    std::string s = text(bytes, where);
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
+        out += s[i] == '\r' || s[i] == '\n' || s[i] == '\t' ? ' ' : s[i];
+    }
+    if (cutToCharacters(out, limit) && warnWhenCut) warn(where + ": shortened to " + std::to_string(limit) + " characters");
+    return out;
+}
+
+bool cutToCharacters(std::string& text, size_t limit) {
+    size_t chars = 0, i = 0;
+    for (; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;  // continuation byte
+        if (chars++ == limit) break;
+    }
+    if (i == text.size()) return false;
+    const size_t blank = text.rfind(' ', i);
+    if (blank != std::string::npos && blank > i - i / 4) i = blank;
+    text.resize(i);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return true;
+}
+
+std::vector<VersionFacts> versionFacts(const Package& p, const std::vector<ReleaseNotes>& notes,
+                                       const DigestFile& digests, FeedOs os, Texts& texts) {
+    std::vector<VersionFacts> all(p.versions.count());
+    for (uint32_t i = 0; i < p.versions.count(); ++i) {
+        const VersionRecord& v = p.versions[i];
+        VersionFacts& f = all[i];
+        f.position = i;
+        f.name = "version " + std::to_string(i + 1) + " (id " + std::to_string(v.id) + ")";
+        f.version = texts.text(v.version, f.name + " version");
+        DateTimeValue date;
+        if (parseStoredDate(v.releaseDate.view(), date)) f.released = date;
+        else if (!v.releaseDate.empty()) texts.warn(f.name + " releaseDate: not a date of the form YYYY-MM-DD HH:MM:SS; left out");
+        if (!v.location.empty() && !isWebLink(v.location))
+            texts.warn(f.name + " location: not a web link; the download is left out");
+        else if (!v.location.empty()) f.location = texts.link(v.location, f.name + " location");
+        const auto digest = f.location.empty() ? digests.end() : digests.find(f.location);
+        if (digest != digests.end()) f.digest = &digest->second;
+        const bool packageSize = isDecimalNumber(v.fileSize) && v.fileSize.length() <= 19;
+        if (f.digest) f.size = f.digest->size;
+        else if (packageSize) f.size = parseU64(v.fileSize);
+        if (f.digest && packageSize && parseU64(v.fileSize) != f.digest->size)
+            texts.warn(f.name + " fileSize: the package says " + v.fileSize.toStdString() + " bytes, the digest " +
+                       std::to_string(f.digest->size) + "; the digest's size is used");
+        f.critical = fixesUrgently(p, notes[i]);
+        uint32_t k = i;
+        while (k > 0 && std::count(v.freeUpgrades.begin(), v.freeUpgrades.end(), p.versions[k - 1].id)) --k;
+        if (k > 0) f.freeFrom = all[k].version;
+        f.os = os != FeedOs::Guess ? os : guessOs(f.location);
+    }
+    return all;
+}
+
+NoteTexts noteTexts(const Package& p, Texts& texts) {
+    NoteTexts t;
+    for (uint32_t i = 0; i < p.features.count(); ++i)
+        t.features.push_back(texts.line(p.features[i].title, std::string::npos,
+                                        "feature " + std::to_string(i + 1) + " title"));
+    for (uint32_t i = 0; i < p.bugs.count(); ++i) {
+        const BugRecord& b = p.bugs[i];
+        const std::string where = "bug " + std::to_string(i + 1);
+        t.bugs.push_back(texts.line(b.title, std::string::npos, where + " title"));
+        t.knownBugs.push_back(t.bugs.back() + " (severity " + std::to_string(b.severity) + ", " +
+                              texts.line(b.type, std::string::npos, where + " type") + ")");
+    }
+    return t;
+}
+
+NoteItems noteItems(const ReleaseNotes& notes, const NoteTexts& t) {
+    NoteItems items;
+    for (uint32_t f : notes.newFeatures) items.added.push_back(t.features[f]);
+    for (uint32_t b : notes.fixedBugs) items.fixed.push_back(t.bugs[b]);
+    for (uint32_t b : notes.knownIssues) items.known.push_back(t.knownBugs[b]);
+    return items;
+}
+
+const char* osName(FeedOs os) {
+    switch (os) {
+    case FeedOs::Windows: return "windows";
+    case FeedOs::MacOS: return "macos";
+    case FeedOs::Linux: return "linux";
+    case FeedOs::Guess: break;
+    }
+    return "";
+}
+
+std::string rfc822Date(const DateTimeValue& d) {
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%s, %02u %s %04u %02u:%02u:%02u +0000", kDays[d.weekday() % 7], d.day(),
+                  kMonths[d.month() % 12], d.year(), d.hour(), d.minute(), d.second());
+    return buf;
+}
+
+std::string isoDate(const DateTimeValue& d) { return calendarDateText(d).toStdString(); }
+
+std::string save(pugi::xml_document& doc) {
+    pugi::xml_node declaration = doc.prepend_child(pugi::node_declaration);
+    declaration.append_attribute("version") = "1.0";
+    declaration.append_attribute("encoding") = "UTF-8";
+    std::ostringstream out;
+    doc.save(out, "  ", pugi::format_indent, pugi::encoding_utf8);
+    return out.str();
+}
+
+pugi::xml_node textElement(pugi::xml_node parent, const char* name, const std::string& text) {
+    pugi::xml_node e = parent.append_child(name);
+    e.text().set(text.c_str());
+    return e;
+}
+
+}  // namespace orv::feed
