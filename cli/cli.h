@@ -19,7 +19,8 @@ enum Status : int { kOk = 0, kFindings = 1, kUsage = 2, kFileError = 3 };
 struct Options {
     std::string file, output, input, encoding, url, version, location, date = "today", screenshot, thumbnail;
     std::string size, freeFrom, owned, purchased, target, format = "text";
-    bool sizeFromUrl = false, associate = false, online = false, json = false;
+    std::string signKey, feedFormat, os;  // digest, feed
+    bool sizeFromUrl = false, associate = false, online = false, json = false, verify = false;
     uint32_t freeUpgradeDays = 30;
 };
 

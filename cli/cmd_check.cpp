@@ -1,7 +1,9 @@
 #include <nlohmann/json.hpp>
 
+#include "app/digest_check.h"
 #include "app/package_check.h"
 #include "cli/commands.h"
+#include "cli/digests.h"
 #include "cli/online.h"
 
 namespace orv::cli {
@@ -37,8 +39,17 @@ int runCheck(const Options& o, Context& ctx) {
     if (const int status = loadPackage(o.file, p)) return status;
     std::vector<Finding> findings = checkPackage(p);
     if (o.online) {
-        std::vector<Finding> more = checkPackageOnline(p, onlineProbes());
+        DigestFile digests;
+        bool haveDigests = false;
+        if (const int status = loadDigests(o.file, digests, haveDigests)) return status;
+        OnlineProbes probes = onlineProbes();
+        probes.downloadSize = rememberingSizes(probes.downloadSize);  // one request per location for both checks
+        std::vector<Finding> more = checkPackageOnline(p, probes);
         findings.insert(findings.end(), more.begin(), more.end());
+        if (haveDigests) {
+            more = checkAgainstDigests(p, digests, probes.downloadSize);
+            findings.insert(findings.end(), more.begin(), more.end());
+        }
     }
     std::string out;
     if (o.json) {

@@ -14,5 +14,7 @@ int runCheck(const Options& o, Context& ctx);
 int runSize(const Options& o, Context& ctx);
 int runNotes(const Options& o, Context& ctx);
 int runEligible(const Options& o, Context& ctx);
+int runDigest(const Options& o, Context& ctx);
+int runFeed(const Options& o, Context& ctx);
 
 }  // namespace orv::cli

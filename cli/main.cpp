@@ -96,6 +96,25 @@ void defineOptions(std::vector<Command>& commands, Options& o) {
     c->add_option("--purchased", o.purchased, "The day it was bought")->required()->type_name("YYYY-MM-DD");
     c->add_option("--for", o.target, "The version to upgrade to (default: the last in the list)")->type_name("V2");
     addEncoding(c, o);
+
+    c = commands[8].app;  // digest
+    addFile(c, o.file, "FILE", "Package file; the digests go to FILE.digests.json");
+    auto* key = c->add_option("--sign-key", o.signKey, "Also sign each download with this Ed25519 key (PEM)")
+                    ->type_name("KEY.pem");
+    c->add_flag("--verify", o.verify, "Download again and report every version whose size or bytes changed")
+        ->excludes(key);
+    c->add_flag("--json", o.json, "Report as JSON");
+    addEncoding(c, o);
+
+    c = commands[9].app;  // feed
+    addFile(c, o.file, "FILE", file);
+    c->add_option("--format", o.feedFormat, "appcast (Sparkle), appstream (<releases>) or pad (PAD 4.0)")
+        ->required()
+        ->check(CLI::IsMember({"appcast", "appstream", "pad"}));
+    c->add_option("-o,--output", o.output, "Where to write the feed (default: standard output)")->type_name("OUT");
+    c->add_option("--os", o.os, "The system the downloads are for (default: guessed from each file's extension)")
+        ->check(CLI::IsMember({"windows", "macos", "linux"}));
+    addEncoding(c, o);
 }
 
 int usageError(const std::string& message, const char* command) {
@@ -114,7 +133,7 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", "orvantis-cli " ORV_VERSION);
     app.footer(
         "Run 'orvantis-cli COMMAND --help' for a command's options.\n"
-        "Exit status: 0 success, 1 findings (check, eligible: paid), 2 usage error, 3 file, format or network error.");
+        "Exit status: 0 success, 1 findings (check, eligible: paid, digest --verify: changed), 2 usage error, 3 file, format or network error.");
     std::vector<Command> commands = {
         {"show", "Print the common information and every version, feature and bug", runShow},
         {"export", "Write the whole package as JSON", runExport},
@@ -124,6 +143,8 @@ int main(int argc, char** argv) {
         {"size", "Print a download's size, as the editor's button determines it", runSize},
         {"notes", "Print release notes for a version", runNotes},
         {"eligible", "Say whether an upgrade is free (exit status 0) or paid (1)", runEligible},
+        {"digest", "Record each download's size, SHA-256, SHA-512 and signature beside the package", runDigest},
+        {"feed", "Write an appcast, AppStream releases or a PAD file", runFeed},
     };
     for (Command& c : commands) c.app = app.add_subcommand(c.name, c.help);
     Options o;

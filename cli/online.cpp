@@ -1,5 +1,8 @@
 #include "cli/online.h"
 
+#include <map>
+#include <memory>
+
 namespace orv::cli {
 
 namespace {
@@ -33,5 +36,15 @@ DownloadSizeResult downloadSize(const ByteString& location) {
 }  // namespace
 
 OnlineProbes onlineProbes() { return {downloadSize, answers}; }
+
+std::function<DownloadSizeResult(const ByteString&)> rememberingSizes(
+    std::function<DownloadSizeResult(const ByteString&)> downloadSize) {
+    auto asked = std::make_shared<std::map<ByteString, DownloadSizeResult>>();
+    return [asked, downloadSize = std::move(downloadSize)](const ByteString& location) {
+        auto it = asked->find(location);
+        if (it == asked->end()) it = asked->emplace(location, downloadSize(location)).first;
+        return it->second;
+    };
+}
 
 }  // namespace orv::cli

@@ -8,4 +8,8 @@ namespace orv::cli {
 
 OnlineProbes onlineProbes();
 
+// The same size request, asked once per location however often it is called.
+std::function<DownloadSizeResult(const ByteString&)> rememberingSizes(
+    std::function<DownloadSizeResult(const ByteString&)> downloadSize);
+
 }  // namespace orv::cli

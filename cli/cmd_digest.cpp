@@ -1,0 +1,184 @@
+// `digest`: downloads every version's location and records its size,
+// hashes and, with a key, signature in the digest file beside the package;
+// with --verify, downloads again and reports what changed.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <nlohmann/json.hpp>
+
+#include "app/download_digest.h"
+#include "app/package_check.h"
+#include "cli/commands.h"
+#include "cli/digests.h"
+#include "support/date_time.h"
+#include "support/numbers.h"
+
+namespace orv::cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A progress line on standard error while a download runs, when that is a
+// terminal, redrawn at most ten times a second.
+class Progress {
+public:
+    Progress() : terminal_(::isatty(STDERR_FILENO) == 1) {}
+    ~Progress() { clear(); }
+    void start(std::string label) {
+        label_ = std::move(label);
+        last_ = {};
+    }
+    void update(uint64_t received, uint64_t total) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!terminal_ || now - last_ < std::chrono::milliseconds(100)) return;
+        last_ = now;
+        const double mb = 1024.0 * 1024.0;
+        if (total > 0)
+            std::fprintf(stderr, "\r\033[K%s: %.1f of %.1f MB (%u%%)", label_.c_str(), received / mb, total / mb,
+                         static_cast<unsigned>(received * 100 / total));
+        else
+            std::fprintf(stderr, "\r\033[K%s: %.1f MB", label_.c_str(), received / mb);
+        drawn_ = true;
+    }
+    void clear() {
+        if (drawn_) std::fprintf(stderr, "\r\033[K");
+        drawn_ = false;
+    }
+
+private:
+    bool terminal_, drawn_ = false;
+    std::string label_;
+    std::chrono::steady_clock::time_point last_;
+};
+
+int loadKey(const std::string& path, SigningKey& key) {
+    ByteString pem;
+    if (!readInput(path, pem)) return kFileError;
+    std::string error;
+    if (!key.load(pem.view(), error)) return complain(kUsage, "cannot sign with " + cli::quoted(path) + ": " + error);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && (st.st_mode & 077))
+        complain(kOk, "warning: " + cli::quoted(path) + " can be read by other users; its key signs your downloads");
+    return kOk;
+}
+
+std::string now() {
+    std::string stamp = DateTimeValue::FormatStamp(DateTimeValue().ToSystemTime()).toStdString();
+    stamp[10] = 'T';
+    return stamp + "Z";
+}
+
+// One version's line and JSON entry.
+struct Report {
+    Json entries = Json::array();
+    bool json = false;
+
+    bool line(const std::string& name, const std::string& text) { return json || print(name + ": " + text + "\n"); }
+    void entry(const std::string& version, const VersionRecord& v, uint32_t i, const char* status, Json more) {
+        Json e = {{"position", i + 1}, {"id", v.id}, {"version", version}, {"status", status}};
+        e.update(more);
+        entries.push_back(std::move(e));
+    }
+};
+
+std::string change(const DownloadDigest* recorded, const DownloadDigest& fresh, const char*& status) {
+    if (!recorded) return status = "no-digest", "no digest recorded (run digest without --verify first)";
+    switch (compareDigests(*recorded, fresh)) {
+    case DigestChange::None: return status = "unchanged", "unchanged";
+    case DigestChange::Size:
+        status = "size-changed";
+        return "changed: " + std::to_string(recorded->size) + " bytes recorded, " + std::to_string(fresh.size) + " now";
+    case DigestChange::Bytes:
+        status = "bytes-changed";
+        return "changed: the same size (" + std::to_string(fresh.size) + " bytes) but other bytes";
+    }
+    return "";
+}
+
+}  // namespace
+
+int runDigest(const Options& o, Context& ctx) {
+    if (o.file == "-")
+        return complain(kUsage, "digest needs a package file, not standard input: the digests are kept beside it");
+    Package p;
+    DigestFile digests;
+    bool exists = false;
+    SigningKey key;
+    if (const int status = loadPackage(o.file, p)) return status;
+    if (const int status = loadDigests(o.file, digests, exists)) return status;
+    if (!o.signKey.empty())
+        if (const int status = loadKey(o.signKey, key)) return status;
+
+    Progress progress;
+    DigestOptions options;
+    options.request = {NetEnvironment::fromProcess(), std::chrono::milliseconds(30000)};
+    options.key = key.loaded() ? &key : nullptr;
+    options.progress = [&](uint64_t received, uint64_t total) { progress.update(received, total); };
+    std::map<std::string, DigestOutcome> done;  // each location once
+    Report report{Json::array(), o.json};
+    int failures = 0, changes = 0, digested = 0;
+    for (uint32_t i = 0; i < p.versions.count(); ++i) {
+        const VersionRecord& v = p.versions[i];
+        const std::string name = "version " + ctx.show(v.version), version = ctx.showUtf8(v.version);
+        if (v.location.empty()) continue;
+        if (!isWebLink(v.location)) {
+            complain(kOk, "warning: " + name + ": " + cli::quoted(ctx.show(v.location)) + " is not a web link; skipped");
+            continue;
+        }
+        const std::string where = digestKey(v.location);
+        auto it = done.find(where);
+        if (it == done.end()) {
+            progress.start(name.substr(0, 40));
+            it = done.emplace(where, digestDownload(v.location, options)).first;
+            progress.clear();
+        }
+        const DigestOutcome& r = it->second;
+        if (!r.ok) {
+            ++failures;
+            complain(kFileError, name + ": cannot download " + cli::quoted(where) + ":\n" + safeText(r.message));
+            report.entry(version, v, i, "failed", {{"location", where}, {"message", safeText(r.message)}});
+            continue;
+        }
+        const Json facts = {{"location", where}, {"size", r.digest.size}, {"sha256", r.digest.sha256},
+                            {"sha512", r.digest.sha512}};
+        if (o.verify) {
+            const auto recorded = digests.find(where);
+            const char* status = "";
+            const std::string text = change(recorded == digests.end() ? nullptr : &recorded->second, r.digest, status);
+            changes += std::string(status) != "unchanged";
+            report.entry(version, v, i, status, facts);
+            if (!report.line(name, text)) return kFileError;
+            continue;
+        }
+        DownloadDigest& d = digests[where] = r.digest;
+        d.digested = now();
+        ++digested;
+        if (isDecimalNumber(v.fileSize) && v.fileSize.length() <= 19 && parseU64(v.fileSize) != d.size)
+            complain(kOk, "warning: " + name + ": the package says " + v.fileSize.toStdString() +
+                              " bytes, the download has " + std::to_string(d.size));
+        Json signedFacts = facts;
+        if (!d.edSignature.empty()) signedFacts["edSignature"] = d.edSignature;
+        report.entry(version, v, i, "digested", signedFacts);
+        if (!report.line(name, std::to_string(d.size) + " bytes, sha256 " + d.sha256 + (d.edSignature.empty() ? "" : ", signed")))
+            return kFileError;
+    }
+    const std::string sideFile = digestFilePath(o.file);
+    if (digested > 0) {
+        if (const int status = writeOutput(sideFile, ByteString(digestsToJson(digests)))) return status;
+        if (!o.json && !print("digests written to " + cli::quoted(sideFile) + "\n")) return kFileError;
+    }
+    if (o.json) {
+        const Json doc = {{"file", o.file}, {"digests", sideFile}, {"versions", std::move(report.entries)}};
+        if (!print(doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n")) return kFileError;
+    }
+    if (!key.publicKeyBase64().empty() && !o.json && digested > 0 &&
+        !print("public key (for the updater): " + key.publicKeyBase64() + "\n"))
+        return kFileError;
+    return failures ? kFileError : changes ? kFindings : kOk;
+}
+
+}  // namespace orv::cli
