@@ -45,7 +45,9 @@ bool isHex(const std::string& s, size_t length) {
 // One entry of "downloads"; false with the problem in `error`.
 bool readEntry(const Json& entry, DownloadDigest& d, std::string& error) {
     if (!entry.is_object()) return error = "expected an object", false;
-    for (const auto& [name, value] : entry.items()) {
+    for (const auto& item : entry.items()) {
+        const std::string& name = item.key();
+        const Json& value = item.value();
         if (name == "size") {
             if (!value.is_number_unsigned()) return error = "size: expected a whole number", false;
             d.size = value.get<uint64_t>();

@@ -91,7 +91,9 @@ private:
 };
 
 std::string tooLarge(uint64_t limit) {
-    return "the download is larger than " + std::to_string(limit >> 30) + " GiB; it was stopped";
+    const bool gib = limit % (1ull << 30) == 0;
+    return "the download is larger than " + std::to_string(gib ? limit >> 30 : limit) + (gib ? " GiB" : " bytes") +
+           "; it was stopped";
 }
 
 }  // namespace

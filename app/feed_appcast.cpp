@@ -54,7 +54,7 @@ std::string appcast(const Inputs& in) {
     const std::string product = in.texts.text(in.p.common.product, "common product");
     textElement(channel, "title", product.empty() ? "Updates" : product);
     if (isWebLink(in.p.common.productLink))
-        textElement(channel, "link", in.texts.link(in.p.common.productLink, "common productLink"));
+        textElement(channel, "link", in.texts.link(in.p.common.productLink));
     textElement(channel, "description", in.texts.text(in.p.common.productDescription, "common productDescription"));
     for (auto f = in.facts.rbegin(); f != in.facts.rend(); ++f) {
         pugi::xml_node item = channel.append_child("item");

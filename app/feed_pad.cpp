@@ -26,7 +26,7 @@ public:
     std::string line(const ByteString& bytes, size_t limit, const char* field, bool warnWhenCut = true) {
         return texts_.line(bytes, limit, where(field), warnWhenCut);
     }
-    std::string link(const ByteString& bytes) { return texts_.link(bytes, ""); }
+    std::string link(const ByteString& bytes) { return texts_.link(bytes); }
     Texts& texts() { return texts_; }
 
 private:

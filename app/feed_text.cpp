@@ -80,7 +80,7 @@ std::string Texts::text(const ByteString& bytes, const std::string& where) {
     return utf8;
 }
 
-std::string Texts::link(const ByteString& bytes, const std::string&) { return digestKey(bytes); }
+std::string Texts::link(const ByteString& bytes) const { return digestKey(bytes); }
 
 std::string Texts::line(const ByteString& bytes, size_t limit, const std::string& where, bool warnWhenCut) {
     std::string s = text(bytes, where);
@@ -102,7 +102,7 @@ bool cutToCharacters(std::string& text, size_t limit) {
     }
     if (i == text.size()) return false;
     const size_t blank = text.rfind(' ', i);
-    if (blank != std::string::npos && blank > i - i / 4) i = blank;
+    if (blank != std::string::npos && blank >= i - i / 4) i = blank;
     text.resize(i);
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return true;
@@ -122,7 +122,7 @@ std::vector<VersionFacts> versionFacts(const Package& p, const std::vector<Relea
         else if (!v.releaseDate.empty()) texts.warn(f.name + " releaseDate: not a date of the form YYYY-MM-DD HH:MM:SS; left out");
         if (!v.location.empty() && !isWebLink(v.location))
             texts.warn(f.name + " location: not a web link; the download is left out");
-        else if (!v.location.empty()) f.location = texts.link(v.location, f.name + " location");
+        else if (!v.location.empty()) f.location = texts.link(v.location);
         const auto digest = f.location.empty() ? digests.end() : digests.find(f.location);
         if (digest != digests.end()) f.digest = &digest->second;
         const bool packageSize = isDecimalNumber(v.fileSize) && v.fileSize.length() <= 19;

@@ -22,8 +22,9 @@ public:
 
     // `where` names the field in warnings: "version 2.1 title".
     std::string text(const ByteString& bytes, const std::string& where);
-    // A link: printable ASCII as it is, everything else percent-encoded.
-    std::string link(const ByteString& bytes, const std::string& where);
+    // A link: printable ASCII as it is, everything else percent-encoded
+    // (nothing is lost, so nothing is warned about).
+    std::string link(const ByteString& bytes) const;
     // The text on one line (line breaks and tabs become blanks), at most
     // `limit` characters (cut at a word where it can be), with a warning
     // when it had to be cut unless told otherwise.

@@ -110,15 +110,16 @@ bool HttpRequest::takeChunkLine(ByteString& buffer, uint32_t& at, ByteString& li
     ByteString piece;
     for (;;) {
         const uint32_t end = buffer.find('\n', at);
+        const uint32_t length = (end == ByteString::npos ? buffer.length() : end) - at;
+        if (length > kMaxChunkLine) {  // the same verdict however the bytes arrive
+            errorText_ += "Error:  A line of the chunked body is longer than " + textFromU32(kMaxChunkLine) + " bytes.\n";
+            return false;
+        }
         if (end != ByteString::npos) {
             line = buffer.Mid(at, end - at);
             if (!line.empty() && line[line.length() - 1] == '\r') line.setLength(line.length() - 1);
             at = end + 1;
             return true;
-        }
-        if (buffer.length() - at > kMaxChunkLine) {
-            errorText_ += "Error:  A line of the chunked body is longer than " + textFromU32(kMaxChunkLine) + " bytes.\n";
-            return false;
         }
         buffer.remove(0, at);
         at = 0;
