@@ -1,8 +1,6 @@
 // The appcast: RSS 2.0 with the Sparkle namespace, one item per version,
 // newest first, as the Sparkle family of updaters (Sparkle, WinSparkle,
 // NetSparkle) reads it.
-#include <sstream>
-
 #include "app/feed_text.h"
 #include "app/package_check.h"
 
@@ -26,9 +24,7 @@ std::string notesHtml(const NoteItems& items) {
     htmlSection(html, "New", items.added);
     htmlSection(html, "Fixed", items.fixed);
     htmlSection(html, "Known issues", items.known);
-    std::ostringstream out;
-    html.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    return out.str();
+    return text(html, pugi::format_raw | pugi::format_no_declaration);
 }
 
 void enclosure(pugi::xml_node item, const VersionFacts& f, Texts& texts) {

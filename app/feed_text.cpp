@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
 
 #include "app/package_check.h"
 #include "app/release_dates.h"
@@ -189,9 +188,16 @@ std::string save(pugi::xml_document& doc) {
     pugi::xml_node declaration = doc.prepend_child(pugi::node_declaration);
     declaration.append_attribute("version") = "1.0";
     declaration.append_attribute("encoding") = "UTF-8";
-    std::ostringstream out;
-    doc.save(out, "  ", pugi::format_indent, pugi::encoding_utf8);
-    return out.str();
+    return text(doc, pugi::format_indent);
+}
+
+std::string text(const pugi::xml_document& doc, unsigned flags) {
+    struct Writer : pugi::xml_writer {
+        std::string out;
+        void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
+    } writer;
+    doc.save(writer, "  ", flags, pugi::encoding_utf8);
+    return std::move(writer.out);
 }
 
 pugi::xml_node textElement(pugi::xml_node parent, const char* name, const std::string& text) {

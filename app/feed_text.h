@@ -95,6 +95,8 @@ std::string isoDate(const DateTimeValue& d);     // "2007-05-14"
 
 // The document as text, with an XML declaration naming UTF-8.
 std::string save(pugi::xml_document& doc);
+// The document as text, as pugixml's format flags say.
+std::string text(const pugi::xml_document& doc, unsigned flags);
 // An element with a text child.
 pugi::xml_node textElement(pugi::xml_node parent, const char* name, const std::string& text);
 
