@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -66,6 +70,29 @@ int loadKey(const std::string& path, SigningKey& key) {
     return kOk;
 }
 
+// Whether the side file can be written, asked before any download starts:
+// a download may take long, and its work would be lost at the end.
+int checkWritable(const std::string& path, bool exists) {
+    std::string folder = path.substr(0, path.rfind('/') + 1);
+    if (folder.empty()) folder = ".";
+    const int rc = exists ? ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS)
+                          : ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS);
+    if (rc == 0) return kOk;
+    return complain(kFileError, "cannot write " + cli::quoted(path) + ": " + std::strerror(errno) +
+                                    " (nothing was downloaded)");
+}
+
+// A new side file is shared as the package it belongs to is: the package's
+// group (where we may give it) and permission bits.
+void shareLikePackage(const std::string& sideFile, const std::string& package) {
+    struct stat st {};
+    if (::stat(package.c_str(), &st) != 0) return;
+    if (::chown(sideFile.c_str(), static_cast<uid_t>(-1), st.st_gid) != 0) {
+        // not a member of that group: the folder's or our own stays
+    }
+    ::chmod(sideFile.c_str(), st.st_mode & 0666);
+}
+
 std::string now() {
     std::string stamp = DateTimeValue::FormatStamp(DateTimeValue().ToSystemTime()).toStdString();
     stamp[10] = 'T';
@@ -112,6 +139,9 @@ int runDigest(const Options& o, Context& ctx) {
     if (const int status = loadDigests(o.file, digests, exists)) return status;
     if (!o.signKey.empty())
         if (const int status = loadKey(o.signKey, key)) return status;
+    const std::string sideFile = digestFilePath(o.file);
+    if (!o.verify)
+        if (const int status = checkWritable(sideFile, exists)) return status;
 
     Progress progress;
     DigestOptions options;
@@ -166,9 +196,9 @@ int runDigest(const Options& o, Context& ctx) {
         if (!report.line(name, std::to_string(d.size) + " bytes, sha256 " + d.sha256 + (d.edSignature.empty() ? "" : ", signed")))
             return kFileError;
     }
-    const std::string sideFile = digestFilePath(o.file);
     if (digested > 0) {
         if (const int status = writeOutput(sideFile, ByteString(digestsToJson(digests)))) return status;
+        if (!exists) shareLikePackage(sideFile, o.file);
         if (!o.json && !print("digests written to " + cli::quoted(sideFile) + "\n")) return kFileError;
     }
     if (o.json) {

@@ -1,5 +1,8 @@
 #include "cli/digests.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -9,9 +12,17 @@ namespace orv::cli {
 
 int loadDigests(const std::string& packagePath, DigestFile& digests, bool& exists) {
     digests.clear();
-    exists = packagePath != "-" && isFile(ByteString(digestFilePath(packagePath)));
-    if (!exists) return kOk;
+    exists = false;
+    if (packagePath == "-") return kOk;
     const std::string path = digestFilePath(packagePath);
+    // The side file's name is the program's choice, not the user's: a link
+    // someone else planted there (in a shared folder) is not followed, as the
+    // system itself refuses in shared temporary folders.
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode) && link.st_uid != ::geteuid())
+        return complain(kFileError, cli::quoted(path) + " is a symbolic link of another user; it is not followed");
+    exists = isFile(ByteString(path));
+    if (!exists) return kOk;
     File file;
     ByteString text;
     if (!file.open(ByteString(path), "rb") || !file.refreshSize())

@@ -6,6 +6,8 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <fstream>
@@ -171,6 +173,25 @@ TEST_F(CliFeeds, VerifyAndCheckFindADownloadChangedAtTheSameSize) {
     EXPECT_NE(r.out.find("\"fault\": \"changed-since-digest\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("setup-1.1.exe\\\" changed since its digest: ETag was"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("setup-1.0.exe\\\" changed"), std::string::npos) << r.out;
+}
+
+TEST_F(CliFeeds, TheDigestFileIsSharedLikeThePackageAndNoPlantedLinkIsFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant another user's link";
+    const std::string dat = package();
+    ASSERT_EQ(::chmod(dat.c_str(), 0664), 0);
+    const std::string side = dat + ".digests.json", target = dir_ + "/elsewhere";
+    ASSERT_EQ(::symlink(target.c_str(), side.c_str()), 0);
+    ASSERT_EQ(::lchown(side.c_str(), 6001, 6001), 0);
+    Result r = run({"digest", dat});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "orvantis-cli: '" + side + "' is a symbolic link of another user; it is not followed\n");
+    EXPECT_NE(::access(target.c_str(), F_OK), 0);
+
+    ASSERT_EQ(::unlink(side.c_str()), 0);
+    ASSERT_EQ(run({"digest", dat}).status, 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(side.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0664u);
 }
 
 }  // namespace
