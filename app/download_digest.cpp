@@ -104,7 +104,8 @@ DigestOutcome digestDownload(const ByteString& location, const DigestOptions& op
     if (options.key && !spool.open(out.message)) return out;
     StreamHash sha256(HashKind::Sha256);
     BackgroundHash sha512(HashKind::Sha512);
-    uint64_t received = 0, total = 0;
+    uint64_t received = 0, total = 0, windowStart = 0;
+    auto window = std::chrono::steady_clock::now();
     std::string stopped;
     DownloadHead head;
     DownloadReceiver receiver;
@@ -118,6 +119,14 @@ DigestOutcome digestDownload(const ByteString& location, const DigestOptions& op
     receiver.body = [&](std::string_view piece) {
         received += piece.size();
         if (received > options.maxBytes) return stopped = tooLarge(options.maxBytes), false;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - window >= options.idleLimit) {  // a server that drips is as good as silent
+            if (received - windowStart < kSlowestBytes)
+                return stopped = "the server sent less than " + std::to_string(kSlowestBytes) + " bytes in " +
+                                 std::to_string(options.idleLimit.count() / 1000.0).substr(0, 4) + " s; the download was stopped",
+                       false;
+            window = now, windowStart = received;
+        }
         sha256.add(piece);
         sha512.add(piece);
         if (options.key && !spool.write(piece, stopped)) return false;

@@ -17,10 +17,12 @@ namespace orv {
 // A download larger than this is stopped: a server that never ends its
 // answer would otherwise run for ever (and fill the disk when signing).
 inline constexpr uint64_t kMaxDigestedBytes = 64ull << 30;
+inline constexpr uint64_t kSlowestBytes = 1024;
 
 struct DigestOptions {
     DownloadSizeOptions request;  // proxies, certificates, the head's time limit
-    // A server silent this long ends the download.
+    // A server silent this long ends the download; so does one that drips,
+    // sending less than kSlowestBytes in that time.
     std::chrono::milliseconds idleLimit{30000};
     uint64_t maxBytes = kMaxDigestedBytes;
     const SigningKey* key = nullptr;  // signs the download when set

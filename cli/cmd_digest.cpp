@@ -196,6 +196,7 @@ int runDigest(const Options& o, Context& ctx) {
         if (!report.line(name, std::to_string(d.size) + " bytes, sha256 " + d.sha256 + (d.edSignature.empty() ? "" : ", signed")))
             return kFileError;
     }
+    if (done.empty()) complain(kOk, "warning: no version of " + cli::quoted(o.file) + " has a web link to download");
     if (digested > 0) {
         if (const int status = writeOutput(sideFile, ByteString(digestsToJson(digests)))) return status;
         if (!exists) shareLikePackage(sideFile, o.file);

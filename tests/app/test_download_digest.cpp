@@ -98,5 +98,12 @@ TEST(DownloadDigest, AnswersThatEndOrBoundTheDownload) {
     }
 }
 
+TEST(DownloadDigest, AServerThatDripsIsStopped) {
+    ScriptServer server({"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n"}, testing::ServerEnd::Drip);
+    const DigestOutcome r = digestDownload("http://127.0.0.1:" + textFromU16(server.port()) + "/f",
+                                           quick(std::chrono::milliseconds(500)));
+    EXPECT_NE(r.message.find("sent less than 1024 bytes in 0.50 s"), std::string::npos) << r.message;
+}
+
 }  // namespace
 }  // namespace orv
