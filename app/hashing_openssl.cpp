@@ -65,10 +65,9 @@ bool SigningKey::load(std::string_view pem, std::string& error) {
     BIO* in = BIO_new_mem_buf(pem.data(), static_cast<int>(std::min<size_t>(pem.size(), 1u << 20)));
     EVP_PKEY* key = in ? PEM_read_bio_PrivateKey(in, nullptr, noPassphrase, nullptr) : nullptr;
     BIO_free(in);
-    const unsigned long reason = ERR_peek_last_error();
     ERR_clear_error();
     if (!key) {
-        error = ERR_GET_REASON(reason) == PEM_R_NO_START_LINE ? "it holds no private key in PEM form"
+        error = pem.find("-----BEGIN ") == std::string_view::npos ? "it holds no key in PEM form"
                 : pem.find("ENCRYPTED") != std::string_view::npos
                     ? "the key is protected by a passphrase; write it without one (openssl pkey -in KEY -out PLAIN)"
                     : "it is not a private key OpenSSL can read";

@@ -42,10 +42,10 @@ public:
         last_ = now;
         const double mb = 1024.0 * 1024.0;
         if (total > 0)
-            std::fprintf(stderr, "\r\033[K%s: %.1f of %.1f MB (%u%%)", label_.c_str(), received / mb, total / mb,
+            std::fprintf(stderr, "\r\033[K%s: %.1f of %.1f MiB (%u%%)", label_.c_str(), received / mb, total / mb,
                          static_cast<unsigned>(received * 100 / total));
         else
-            std::fprintf(stderr, "\r\033[K%s: %.1f MB", label_.c_str(), received / mb);
+            std::fprintf(stderr, "\r\033[K%s: %.1f MiB", label_.c_str(), received / mb);
         drawn_ = true;
     }
     void clear() {
@@ -184,7 +184,13 @@ int runDigest(const Options& o, Context& ctx) {
             if (!report.line(name, text)) return kFileError;
             continue;
         }
-        DownloadDigest& d = digests[where] = r.digest;
+        DownloadDigest& d = digests[where];
+        const bool keepSignature = !options.key && compareDigests(d, r.digest) == DigestChange::None;
+        if (!options.key && !d.edSignature.empty() && !keepSignature)
+            complain(kOk, "warning: " + name + ": the download changed, so its signature was dropped; sign it again");
+        const DownloadDigest old = d;
+        d = r.digest;
+        if (keepSignature) d.edSignature = old.edSignature, d.edPublicKey = old.edPublicKey;  // still the same bytes
         d.digested = now();
         ++digested;
         if (isDecimalNumber(v.fileSize) && v.fileSize.length() <= 19 && parseU64(v.fileSize) != d.size)

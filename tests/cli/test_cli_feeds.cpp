@@ -107,6 +107,7 @@ TEST_F(CliFeeds, DigestThenEachFeedPassesItsConsumer) {
     Result r = run({"digest", dat, "--sign-key", dir_ + "/key.pem"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("version 2.0: 100000 bytes, sha256 "), std::string::npos) << r.out;
+    ASSERT_EQ(run({"digest", dat}).status, 0);  // unchanged bytes keep their signatures
 
     r = run({"feed", dat, "--format", "appcast", "-o", dir_ + "/appcast.xml"});
     ASSERT_EQ(r.status, 0) << r.err;
