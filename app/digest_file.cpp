@@ -129,6 +129,17 @@ bool digestsFromJson(std::string_view json, DigestFile& digests, std::string& er
     return true;
 }
 
+bool recordDigest(DownloadDigest& recorded, DownloadDigest fresh) {
+    const bool same = compareDigests(recorded, fresh) == DigestChange::None;
+    if (fresh.edSignature.empty() && same) {
+        fresh.edSignature = std::move(recorded.edSignature);
+        fresh.edPublicKey = std::move(recorded.edPublicKey);
+    }
+    const bool dropped = !recorded.edSignature.empty() && fresh.edSignature.empty() && !same;
+    recorded = std::move(fresh);
+    return !dropped;
+}
+
 DigestChange compareDigests(const DownloadDigest& recorded, const DownloadDigest& fresh) {
     if (recorded.size != fresh.size) return DigestChange::Size;
     if (recorded.sha256 != fresh.sha256 || recorded.sha512 != fresh.sha512) return DigestChange::Bytes;

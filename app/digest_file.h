@@ -49,6 +49,11 @@ std::string digestsToJson(const DigestFile& digests);
 // that is not JSON of this shape.
 bool digestsFromJson(std::string_view json, DigestFile& digests, std::string& error);
 
+// Puts a fresh digest in place of the recorded one. A fresh digest without
+// a signature keeps the recorded signature while the bytes are the same;
+// false when a signature had to go because they changed.
+bool recordDigest(DownloadDigest& recorded, DownloadDigest fresh);
+
 // What changed between a recorded digest and a fresh one.
 enum class DigestChange { None, Size, Bytes };
 DigestChange compareDigests(const DownloadDigest& recorded, const DownloadDigest& fresh);

@@ -99,19 +99,6 @@ std::string now() {
     return stamp + "Z";
 }
 
-// One version's line and JSON entry.
-struct Report {
-    Json entries = Json::array();
-    bool json = false;
-
-    bool line(const std::string& name, const std::string& text) { return json || print(name + ": " + text + "\n"); }
-    void entry(const std::string& version, const VersionRecord& v, uint32_t i, const char* status, Json more) {
-        Json e = {{"position", i + 1}, {"id", v.id}, {"version", version}, {"status", status}};
-        e.update(more);
-        entries.push_back(std::move(e));
-    }
-};
-
 std::string change(const DownloadDigest* recorded, const DownloadDigest& fresh, const char*& status) {
     if (!recorded) return status = "no-digest", "no digest recorded (run digest without --verify first)";
     switch (compareDigests(*recorded, fresh)) {
@@ -125,6 +112,83 @@ std::string change(const DownloadDigest* recorded, const DownloadDigest& fresh, 
     }
     return "";
 }
+
+// One run over a package's versions: each location downloaded once, each
+// version's digest recorded (or, verifying, compared), a line or a JSON
+// entry for each.
+class Run {
+public:
+    Run(const Options& o, Context& ctx, DigestFile& digests, const DigestOptions& options)
+        : o_(o), ctx_(ctx), digests_(digests), options_(options) {}
+
+    // False when the output failed.
+    bool version(const VersionRecord& v, uint32_t position) {
+        const std::string name = "version " + ctx_.show(v.version);
+        if (v.location.empty()) return true;
+        if (!isWebLink(v.location)) {
+            complain(kOk, "warning: " + name + ": " + cli::quoted(ctx_.show(v.location)) + " is not a web link; skipped");
+            return true;
+        }
+        const std::string where = digestKey(v.location);
+        const DigestOutcome& r = download(v.location, where, name);
+        Json entry = {{"position", position + 1}, {"id", v.id}, {"version", ctx_.showUtf8(v.version)},
+                      {"location", where}};
+        if (!r.ok) {
+            ++failures;
+            complain(kFileError, name + ": cannot download " + cli::quoted(where) + ":\n" + safeText(r.message));
+            entry.update({{"status", "failed"}, {"message", safeText(r.message)}});
+            return report(std::move(entry), name, "");
+        }
+        entry.update({{"size", r.digest.size}, {"sha256", r.digest.sha256}, {"sha512", r.digest.sha512}});
+        if (o_.verify) {
+            const auto recorded = digests_.find(where);
+            const char* status = "";
+            const std::string text = change(recorded == digests_.end() ? nullptr : &recorded->second, r.digest, status);
+            changes += std::string(status) != "unchanged";
+            entry["status"] = status;
+            return report(std::move(entry), name, text);
+        }
+        DownloadDigest& d = digests_[where];
+        if (!recordDigest(d, r.digest))
+            complain(kOk, "warning: " + name + ": the download changed, so its signature was dropped; sign it again");
+        d.digested = now();
+        ++digested;
+        if (isDecimalNumber(v.fileSize) && v.fileSize.length() <= 19 && parseU64(v.fileSize) != d.size)
+            complain(kOk, "warning: " + name + ": the package says " + v.fileSize.toStdString() +
+                              " bytes, the download has " + std::to_string(d.size));
+        entry["status"] = "digested";
+        if (!d.edSignature.empty()) entry["edSignature"] = d.edSignature;
+        return report(std::move(entry), name,
+                      std::to_string(d.size) + " bytes, sha256 " + d.sha256 + (d.edSignature.empty() ? "" : ", signed"));
+    }
+
+    int failures = 0, changes = 0, digested = 0;
+    Json entries = Json::array();
+    bool anyDownload() const { return !done_.empty(); }
+
+private:
+    const DigestOutcome& download(const ByteString& location, const std::string& where, const std::string& name) {
+        auto it = done_.find(where);
+        if (it != done_.end()) return it->second;
+        progress_.start(name.substr(0, 40));
+        DigestOptions options = options_;
+        options.progress = [&](uint64_t received, uint64_t total) { progress_.update(received, total); };
+        it = done_.emplace(where, digestDownload(location, options)).first;
+        progress_.clear();
+        return it->second;
+    }
+    bool report(Json entry, const std::string& name, const std::string& text) {
+        entries.push_back(std::move(entry));
+        return o_.json || text.empty() || print(name + ": " + text + "\n");
+    }
+
+    const Options& o_;
+    Context& ctx_;
+    DigestFile& digests_;
+    const DigestOptions& options_;
+    Progress progress_;
+    std::map<std::string, DigestOutcome> done_;  // each location once
+};
 
 }  // namespace
 
@@ -143,79 +207,26 @@ int runDigest(const Options& o, Context& ctx) {
     if (!o.verify)
         if (const int status = checkWritable(sideFile, exists)) return status;
 
-    Progress progress;
     DigestOptions options;
     options.request = {NetEnvironment::fromProcess(), std::chrono::milliseconds(30000)};
     options.key = key.loaded() ? &key : nullptr;
-    options.progress = [&](uint64_t received, uint64_t total) { progress.update(received, total); };
-    std::map<std::string, DigestOutcome> done;  // each location once
-    Report report{Json::array(), o.json};
-    int failures = 0, changes = 0, digested = 0;
-    for (uint32_t i = 0; i < p.versions.count(); ++i) {
-        const VersionRecord& v = p.versions[i];
-        const std::string name = "version " + ctx.show(v.version), version = ctx.showUtf8(v.version);
-        if (v.location.empty()) continue;
-        if (!isWebLink(v.location)) {
-            complain(kOk, "warning: " + name + ": " + cli::quoted(ctx.show(v.location)) + " is not a web link; skipped");
-            continue;
-        }
-        const std::string where = digestKey(v.location);
-        auto it = done.find(where);
-        if (it == done.end()) {
-            progress.start(name.substr(0, 40));
-            it = done.emplace(where, digestDownload(v.location, options)).first;
-            progress.clear();
-        }
-        const DigestOutcome& r = it->second;
-        if (!r.ok) {
-            ++failures;
-            complain(kFileError, name + ": cannot download " + cli::quoted(where) + ":\n" + safeText(r.message));
-            report.entry(version, v, i, "failed", {{"location", where}, {"message", safeText(r.message)}});
-            continue;
-        }
-        const Json facts = {{"location", where}, {"size", r.digest.size}, {"sha256", r.digest.sha256},
-                            {"sha512", r.digest.sha512}};
-        if (o.verify) {
-            const auto recorded = digests.find(where);
-            const char* status = "";
-            const std::string text = change(recorded == digests.end() ? nullptr : &recorded->second, r.digest, status);
-            changes += std::string(status) != "unchanged";
-            report.entry(version, v, i, status, facts);
-            if (!report.line(name, text)) return kFileError;
-            continue;
-        }
-        DownloadDigest& d = digests[where];
-        const bool keepSignature = !options.key && compareDigests(d, r.digest) == DigestChange::None;
-        if (!options.key && !d.edSignature.empty() && !keepSignature)
-            complain(kOk, "warning: " + name + ": the download changed, so its signature was dropped; sign it again");
-        const DownloadDigest old = d;
-        d = r.digest;
-        if (keepSignature) d.edSignature = old.edSignature, d.edPublicKey = old.edPublicKey;  // still the same bytes
-        d.digested = now();
-        ++digested;
-        if (isDecimalNumber(v.fileSize) && v.fileSize.length() <= 19 && parseU64(v.fileSize) != d.size)
-            complain(kOk, "warning: " + name + ": the package says " + v.fileSize.toStdString() +
-                              " bytes, the download has " + std::to_string(d.size));
-        Json signedFacts = facts;
-        if (!d.edSignature.empty()) signedFacts["edSignature"] = d.edSignature;
-        report.entry(version, v, i, "digested", signedFacts);
-        if (!report.line(name, std::to_string(d.size) + " bytes, sha256 " + d.sha256 + (d.edSignature.empty() ? "" : ", signed")))
-            return kFileError;
-    }
-    if (done.empty()) complain(kOk, "warning: no version of " + cli::quoted(o.file) + " has a web link to download");
-    if (digested > 0) {
+    Run run(o, ctx, digests, options);
+    for (uint32_t i = 0; i < p.versions.count(); ++i)
+        if (!run.version(p.versions[i], i)) return kFileError;
+    if (!run.anyDownload()) complain(kOk, "warning: no version of " + cli::quoted(o.file) + " has a web link to download");
+    if (run.digested > 0) {
         if (const int status = writeOutput(sideFile, ByteString(digestsToJson(digests)))) return status;
         if (!exists) shareLikePackage(sideFile, o.file);
         if (!o.json && !print("digests written to " + cli::quoted(sideFile) + "\n")) return kFileError;
     }
     if (o.json) {
-        const Json doc = {{"file", o.file}, {"digests", sideFile}, {"versions", std::move(report.entries)}};
+        const Json doc = {{"file", o.file}, {"digests", sideFile}, {"versions", std::move(run.entries)}};
         if (!print(doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n")) return kFileError;
     }
-    if (!key.publicKeyBase64().empty() && !o.json && digested > 0 &&
+    if (!key.publicKeyBase64().empty() && !o.json && run.digested > 0 &&
         !print("public key (for the updater): " + key.publicKeyBase64() + "\n"))
         return kFileError;
-    return failures ? kFileError : changes ? kFindings : kOk;
+    return run.failures ? kFileError : run.changes ? kFindings : kOk;
 }
 
 }  // namespace orv::cli

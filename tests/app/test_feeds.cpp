@@ -148,6 +148,16 @@ TEST(Feeds, TheDigestFileRoundTripsAndRefusesWhatIsNotOne) {
     }
 }
 
+TEST(Feeds, ASignatureOutlivesAnUnsignedDigestOfTheSameBytesOnly) {
+    DownloadDigest recorded, fresh;
+    recorded.size = fresh.size = 5, recorded.sha256 = fresh.sha256 = "h", recorded.edSignature = "sig";
+    EXPECT_TRUE(recordDigest(recorded, fresh));
+    EXPECT_EQ(recorded.edSignature, "sig");
+    fresh.sha256 = "other";
+    EXPECT_FALSE(recordDigest(recorded, fresh));
+    EXPECT_EQ(recorded.edSignature, "");
+}
+
 TEST(Feeds, WhatASizeAnswerSaysHasChangedSinceTheDigest) {
     DownloadDigest recorded;
     recorded.size = 77, recorded.etag = "W/\"v1\"", recorded.lastModified = "Mon, 01 Jan 2024 00:00:00 GMT";
