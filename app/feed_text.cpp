@@ -13,22 +13,49 @@ namespace {
 
 const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
 
-// Characters XML 1.0 cannot carry in valid UTF-8: C0 controls but tab, line
-// feed and carriage return, and U+FFFE and U+FFFF. True when it dropped any.
-bool dropUnfit(std::string& utf8) {
-    size_t out = 0;
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') continue;
-        if (c == 0xEF && i + 2 < utf8.size() && utf8[i + 1] == '\xBF' && (utf8[i + 2] == '\xBE' || utf8[i + 2] == '\xBF')) {
-            i += 2;
+// The length of the well-formed UTF-8 sequence at `i` and its code point;
+// 0 for a byte that starts none (overlong forms, surrogates and code points
+// past U+10FFFF included, which some decoders let through).
+size_t sequence(const std::string& s, size_t i, uint32_t& code) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return 0;
+    code = n == 1 ? c : c & (0x7Fu >> n);
+    for (size_t k = 1; k < n; ++k) {
+        const auto next = static_cast<unsigned char>(s[i + k]);
+        if ((next & 0xC0) != 0x80) return 0;
+        code = code << 6 | (next & 0x3Fu);
+    }
+    static const uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[n] || (code >= 0xD800 && code < 0xE000) || code > 0x10FFFF) return 0;
+    return n;
+}
+
+// Makes decoded text fit for XML 1.0: what is not well-formed UTF-8 becomes
+// U+FFFD, and C0 controls but tab, line feed and carriage return, U+FFFE
+// and U+FFFF are dropped.
+void makeFit(std::string& text, bool& replaced, bool& dropped) {
+    const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x80 && (b >= 0x20 || b == '\t' || b == '\n' || b == '\r');
+    });
+    if (plain) return;
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        uint32_t code = 0;
+        const size_t n = sequence(text, i, code);
+        if (n == 0) {
+            out += kReplacement;
+            replaced = true;
+            ++i;
             continue;
         }
-        utf8[out++] = utf8[i];
+        if ((code < 0x20 && code != '\t' && code != '\n' && code != '\r') || code == 0xFFFE || code == 0xFFFF) dropped = true;
+        else out.append(text, i, n);
+        i += n;
     }
-    const bool dropped = out != utf8.size();
-    utf8.resize(out);
-    return dropped;
+    text = std::move(out);
 }
 
 std::string lowerExtension(const std::string& link) {
@@ -61,7 +88,9 @@ bool fixesUrgently(const Package& p, const ReleaseNotes& notes) {
 
 std::string Texts::text(const ByteString& bytes, const std::string& where) {
     std::string utf8;
+    bool replaced = false;
     if (!codec_.decode(bytes.view(), utf8)) {
+        replaced = true;
         // Piece by piece: each character that decodes, U+FFFD for each byte
         // that starts none.
         utf8.clear();
@@ -73,9 +102,11 @@ std::string Texts::text(const ByteString& bytes, const std::string& where) {
             utf8 += decoded ? piece : kReplacement;
             i += decoded ? k : 1;
         }
-        warn(where + ": bytes that are not " + codec_.name() + " were replaced by U+FFFD");
     }
-    if (dropUnfit(utf8)) warn(where + ": control characters that XML cannot carry were dropped");
+    bool dropped = false;
+    makeFit(utf8, replaced, dropped);
+    if (replaced) warn(where + ": bytes that are not " + codec_.name() + " were replaced by U+FFFD");
+    if (dropped) warn(where + ": control characters that XML cannot carry were dropped");
     return utf8;
 }
 

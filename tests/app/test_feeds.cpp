@@ -106,10 +106,13 @@ TEST(Feeds, TextsThatDoNotFitAreMadeFitWithAWarningNamingTheField) {
     EXPECT_EQ(texts.text(ByteString("a\xFF" "b\xC3\xA9", 5), "bug 1 title"), "a\xEF\xBF\xBD" "b\xC3\xA9");
     EXPECT_EQ(texts.text(ByteString("x\0y\x1B]0;\x07<]]>\xEF\xBF\xBE", 15), "common product"), "xy]0;<]]>");
     EXPECT_EQ(texts.link("http://h/a b\xE9\x01"), "http://h/a%20b%E9%01");
+    // Past U+10FFFF: the C library's decoder lets it through, XML does not.
+    EXPECT_EQ(texts.text("\xF4\x94\x9A\x9A", "bug 2 title"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(texts.line("alpha\r\nbeta gamma", 12, "common company"), "alpha beta");
     const std::vector<std::string> expected = {
         "bug 1 title: bytes that are not UTF-8 were replaced by U+FFFD",
         "common product: control characters that XML cannot carry were dropped",
+        "bug 2 title: bytes that are not UTF-8 were replaced by U+FFFD",
         "common company: shortened to 12 characters"};
     EXPECT_EQ(warnings, expected);
     std::string s = "\xC3\xA9\xC3\xA9\xC3\xA9";  // cut by characters, never inside one
