@@ -1,4 +1,4 @@
-// Hashes and signatures on OpenSSL's EVP interface.
+// Hashes and signatures on OpenSSL's EVP interface (the POSIX backend).
 #include <openssl/bio.h>
 #include <openssl/err.h>
 #include <openssl/evp.h>
