@@ -12,7 +12,7 @@ std::vector<Finding> checkAgainstDigests(const Package& p, const DigestFile& dig
         const DownloadSizeResult answer = downloadSize(v.location);
         const std::string changes = answer.ok ? changesSinceDigest(recorded->second, answer) : "";
         if (!changes.empty())
-            findings.push_back({Subject::Version, i, v.id, "location", Fault::ChangedSinceDigest,
+            findings.push_back({Subject::Version, i, v.id, v.version, "location", Fault::ChangedSinceDigest, Level::Fault,
                                 "\"" + v.location + "\" changed since its digest: " + ByteString(changes)});
     }
     return findings;

@@ -1,7 +1,7 @@
 #include "app/download_size.h"
 
-#include <algorithm>
 #include <memory>
+#include <string_view>
 
 #include "net/http_answer.h"
 #include "net/http_request.h"
@@ -35,8 +35,16 @@ struct BodyWanted {
     std::chrono::milliseconds idleLimit;
 };
 
+const char* const kNotAUrl = "The location field does not contain a valid URL.\nMake sure the 'Test' link works.";
+
+// The target of a request for `url` as ParseUrl splits it, with no other
+// check: false, with the message, for a text without "://" or a scheme
+// other than http or https.
 bool toHop(const ByteString& url, Hop& hop, ByteString& message) {
-    HttpRequest::ParseUrl(url, hop.scheme, hop.host, hop.port, hop.path);
+    if (!HttpRequest::ParseUrl(url, hop.scheme, hop.host, hop.port, hop.path)) {
+        message = kNotAUrl;
+        return false;
+    }
     hop.url = url;
     hop.secure = hop.scheme.equalsNoCase("https");
     if (!hop.secure && !hop.scheme.equalsNoCase("http")) {
@@ -49,14 +57,32 @@ bool toHop(const ByteString& url, Hop& hop, ByteString& message) {
     return true;
 }
 
+// The first request goes where the typed location says, split as ParseUrl
+// splits it: the path is sent as typed (dot segments, query and fragment
+// included) and a user part stays in the host, so its look-up fails. Only
+// the bytes that would end the request line early are refused: the text
+// comes from a package file, and must not add headers of its own.
+bool firstHop(const ByteString& location, Hop& hop, ByteString& message) {
+    if (location.view().find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+        message = kNotAUrl;
+        return false;
+    }
+    if (!toHop(location, hop, message)) return false;
+    // Where relative redirects are resolved from.
+    const ByteString base = hop.scheme + "://" + hop.host + ":" + textFromU16(hop.port) + hop.path.Left(hop.path.find('#'));
+    if (!resolveReference("", base, hop.url)) hop.url = base;
+    return true;
+}
+
 // The body of a 200 answer to a download's GET. The head's deadline no
 // longer holds: only a server silent for the idle limit ends it.
 void readBody(HttpRequest& request, SocketHandle& socket, const BodyWanted& body, Answer& a) {
     DownloadHead head;
+    DownloadSizeResult said;  // the length as a careful program takes a size
+    said.ok = true;
+    said.lengths = findHeaderValues(a.lines, "Content-Length");
     ByteString length;
-    head.lengthKnown = !request.chunked() && findHeaderValue(a.lines, "Content-Length", length) &&
-                       !length.empty() && length.length() <= 19 &&
-                       std::all_of(length.data(), length.data() + length.length(), [](char c) { return c >= '0' && c <= '9'; });
+    head.lengthKnown = !request.chunked() && !said.lengths.empty() && definiteSize(said, length);
     if (head.lengthKnown) head.length = parseU64(length);
     findHeaderValue(a.lines, "ETag", head.etag);
     findHeaderValue(a.lines, "Last-Modified", head.lastModified);
@@ -119,14 +145,9 @@ Answer walk(const ByteString& location, const DownloadSizeOptions& options, bool
             const BodyWanted* body = nullptr) {
     const Deadline deadline = Deadline::clock::now() + options.timeLimit;
     Answer a;
-    ByteString url, scheme, host, path;
-    uint16_t port = 0;
-    if (!HttpRequest::ParseUrl(location, scheme, host, port, path) || !resolveReference("", location, url)) {
-        a.message = "The location field does not contain a valid URL.\nMake sure the 'Test' link works.";
-        return a;
-    }
     Hop hop;
-    if (!toHop(url, hop, a.message)) return a;
+    ByteString url;
+    if (!firstHop(location, hop, a.message)) return a;
     bool ranged = false;
     for (int redirects = 0;;) {
         a = ask(hop, ranged, options, deadline, body);
@@ -171,12 +192,35 @@ DownloadSizeResult determineDownloadSize(const ByteString& location, const Downl
     else if (a.code == 206 ? findHeaderValue(a.lines, "Content-Range", value) && contentRangeTotal(value, result.size)
                            : findHeaderValue(a.lines, "Content-Length", result.size)) {
         result.ok = true;
+        if (a.code == 200) result.lengths = findHeaderValues(a.lines, "Content-Length");
         findHeaderValue(a.lines, "ETag", result.etag);
         findHeaderValue(a.lines, "Last-Modified", result.lastModified);
     } else
         result.message = "Unable to determine the size of the file automatically.\nYou will have to enter the file "
                          "size by hand.";
     return result;
+}
+
+bool definiteSize(const DownloadSizeResult& result, ByteString& size) {
+    if (!result.ok) return false;
+    if (result.lengths.empty()) {  // from a Content-Range total, checked already
+        size = result.size;
+        return true;
+    }
+    ByteString first;
+    for (const ByteString& text : result.lengths) {
+        if (text.empty() || text.length() > 20) return false;
+        for (uint32_t i = 0; i < text.length(); ++i)
+            if (text[i] < '0' || text[i] > '9') return false;
+        uint32_t lead = 0;  // "007" and "7" agree
+        while (lead + 1 < text.length() && text[lead] == '0') ++lead;
+        const ByteString digits = text.Mid(lead);
+        if (digits.length() == 20 && ByteString("18446744073709551615") < digits) return false;
+        if (!first.empty() && digits != first) return false;
+        first = digits;
+    }
+    size = first;
+    return true;
 }
 
 LinkCheckResult checkLink(const ByteString& location, const DownloadSizeOptions& options) {

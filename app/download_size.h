@@ -17,6 +17,10 @@ namespace orv {
 struct DownloadSizeResult {
     bool ok = false;
     ByteString size;     // the size in bytes as the server gave it, when ok
+    // When ok from a 200 answer: the value of every Content-Length line of
+    // it, in order (size is the first). A program that must not guess
+    // checks them with definiteSize.
+    ByteStringList lengths;
     ByteString message;  // when not ok: the complete text of the "Error" box
     // When ok: the answer's ETag and Last-Modified, empty where it gave none.
     ByteString etag, lastModified;
@@ -42,6 +46,13 @@ struct DownloadSizeOptions {
 DownloadSizeResult determineDownloadSize(const ByteString& location, const DownloadSizeOptions& options);
 // The same with this process's environment and the 30-second limit.
 DownloadSizeResult determineDownloadSize(const ByteString& location);
+
+// The size when the server named exactly one: an answer whose every
+// Content-Length is one decimal number below 2^64 and all of them agree,
+// or a valid Content-Range total. False for anything a careful program
+// must not take as a size ("abc", "-5", "7.5", "10, 20", an empty value,
+// 60,000 digits, two lines that disagree).
+bool definiteSize(const DownloadSizeResult& result, ByteString& size);
 
 struct LinkCheckResult {
     bool ok = false;

@@ -42,7 +42,18 @@ void appendString(std::string& out, std::string_view s) {
 
 class Writer {
 public:
-    Writer(std::string& out, TextCodec& codec) : out_(out), codec_(codec) {}
+    Writer(std::string& out, TextCodec& codec, const std::function<bool(std::string_view)>* sink)
+        : out_(out), codec_(codec), sink_(sink) {}
+
+    // Hands what is written so far on once it passes a piece's size (or
+    // always, at the end); false once the sink has refused.
+    bool pass(bool last = false) {
+        if (!sink_ || !ok_ || (!last && out_.size() < kPiece)) return ok_;
+        ok_ = (*sink_)(out_);
+        out_.clear();
+        return ok_;
+    }
+    static constexpr size_t kPiece = 1u << 20;
 
     void string(std::string_view s) { appendString(out_, s); }
 
@@ -103,6 +114,7 @@ public:
             out_ += separator;
             record(r, fields);
             separator = ",\n    ";
+            if (!pass()) return;
         }
         out_ += records.empty() ? "]" : "\n  ]";
     }
@@ -110,19 +122,13 @@ public:
 private:
     std::string& out_;
     TextCodec& codec_;
+    const std::function<bool(std::string_view)>* sink_;
+    bool ok_ = true;
     std::string scratch_;
 };
 
-}  // namespace
-
-std::string packageToJson(const Package& p, TextCodec& codec) {
-    std::string out;
-    uint64_t estimate = 1024;  // texts grow by a third as JSON, at most
-    for (const VersionRecord& v : p.versions) estimate += 200 + v.location.length() + v.screenshot.length();
-    for (const FeatureRecord& f : p.features) estimate += 120 + f.title.length() + f.description.length() * 4 / 3;
-    for (const BugRecord& b : p.bugs) estimate += 180 + b.title.length() + b.description.length() * 4 / 3;
-    out.reserve(static_cast<size_t>(estimate));
-    Writer w(out, codec);
+bool writeJson(const Package& p, TextCodec& codec, std::string& out, const std::function<bool(std::string_view)>* sink) {
+    Writer w(out, codec, sink);
     out += "{\n  \"format\": {\"name\": ";
     w.string(kJsonFormatName);
     out += ", \"version\": ";
@@ -143,7 +149,26 @@ std::string packageToJson(const Package& p, TextCodec& codec) {
     out += ",\n";
     w.list("bugs", p.bugs, kBugJsonFields);
     out += "\n}\n";
+    return w.pass(true);
+}
+
+}  // namespace
+
+std::string packageToJson(const Package& p, TextCodec& codec) {
+    std::string out;
+    uint64_t estimate = 1024;  // texts grow by a third as JSON, at most
+    for (const VersionRecord& v : p.versions) estimate += 200 + v.location.length() + v.screenshot.length();
+    for (const FeatureRecord& f : p.features) estimate += 120 + f.title.length() + f.description.length() * 4 / 3;
+    for (const BugRecord& b : p.bugs) estimate += 180 + b.title.length() + b.description.length() * 4 / 3;
+    out.reserve(static_cast<size_t>(estimate));
+    writeJson(p, codec, out, nullptr);
     return out;
+}
+
+bool writePackageJson(const Package& p, TextCodec& codec, const std::function<bool(std::string_view)>& write) {
+    std::string out;
+    out.reserve(Writer::kPiece + (64u << 10));
+    return writeJson(p, codec, out, &write);
 }
 
 }  // namespace orv

@@ -11,6 +11,7 @@
 #include "app/common_fields.h"
 #include "app/package_json_fields.h"
 #include "app/package_json.h"
+#include "app/package_json_reading.h"
 #include "net/base64.h"
 
 namespace orv {
@@ -20,7 +21,8 @@ namespace {
 using Json = nlohmann::json;
 
 enum class Frame { Root, Format, Common, List, Record, Text, Ids };
-enum Kind { kCommon, kVersion, kFeature, kBug };
+using Kind = JsonKind;
+constexpr Kind kCommon = kJsonCommon, kVersion = kJsonVersion, kFeature = kJsonFeature, kBug = kJsonBug;
 
 constexpr const char* kRootMembers[] = {"format", "encoding", "common", "versions", "features", "bugs"};
 constexpr const char* kFormatMembers[] = {"name", "version"};
@@ -37,11 +39,7 @@ struct Level {
 
 // A text given as a JSON string before its encoding was known, still in
 // UTF-8 in its field.
-struct PendingText {
-    Kind kind;
-    uint8_t field;
-    uint32_t index;
-};
+using PendingText = JsonTextPlace;
 
 template <typename R, size_t N>
 std::vector<const char*> namesOf(const JsonField<R> (&fields)[N]) {
@@ -50,19 +48,11 @@ std::vector<const char*> namesOf(const JsonField<R> (&fields)[N]) {
     return names;
 }
 
-// Records take memory out of proportion to their JSON ("{}" makes a
-// record of some 300 bytes): a crafted input of empty records must not make
-// the import take more than 64 times its size (plus 1 MiB) for records,
-// counting the slack of a growing list. A record of 10 bytes or more of
-// JSON always fits.
-constexpr uint64_t kRecordCost =
-    2 * std::max({sizeof(VersionRecord), sizeof(FeatureRecord), sizeof(BugRecord)});
-constexpr uint64_t kRecordBudgetPerByte = 64;
 
 class Reader {
 public:
     Reader(Package& p, size_t inputSize, TextCodec& codec)
-        : p_(p), codec_(codec), budget_(kRecordBudgetPerByte * inputSize + (1u << 20)) {
+        : p_(p), codec_(codec), pool_(p), budget_(jsonRecordBudget(inputSize)) {
         std::vector<const char*> common;
         for (const CommonField& f : commonFields()) common.push_back(f.name);
         members_[kCommon] = common;
@@ -110,25 +100,16 @@ private:
 
     bool openCodec(const std::string& name);
     std::string cannotWrite() const;
-    // Stores a field's bytes. Short texts live in the field itself; longer
-    // ones are gathered in large blocks that the fields then share, so a
-    // package of many texts costs a few allocations instead of one each.
-    void store(Kind kind, int field, uint32_t index, std::string_view bytes);
-    void flushPool();
+    void store(Kind kind, int field, uint32_t index, std::string_view bytes) {
+        pool_.store({kind, static_cast<uint8_t>(field), index}, bytes);
+    }
 
     Package& p_;
     TextCodec& codec_;  // open once the encoding is known
     std::vector<Level> stack_;
     std::vector<const char*> members_[4];
     std::vector<PendingText> pending_;
-    struct Pooled {
-        PendingText field;
-        uint32_t offset;
-        uint32_t length;
-    };
-    static constexpr uint32_t kPoolBlock = 2u << 20;
-    ByteString pool_;
-    std::vector<Pooled> pooled_;
+    JsonTextPool pool_;
     ByteString scratch_;
     std::string error_;
     std::string formatName_;
@@ -186,12 +167,7 @@ uint32_t Reader::lastIndex(Kind kind) const {
 }
 
 ByteString& Reader::text(Kind kind, int field, uint32_t index) {
-    switch (kind) {
-    case kVersion: return p_.versions[index].*kVersionJsonFields[field].text;
-    case kFeature: return p_.features[index].*kFeatureJsonFields[field].text;
-    case kBug: return p_.bugs[index].*kBugJsonFields[field].text;
-    default: return p_.common.field(static_cast<uint32_t>(field));
-    }
+    return jsonTextField(p_, {kind, static_cast<uint8_t>(field), index});
 }
 
 bool Reader::isText(Kind kind, int field) const {
@@ -266,30 +242,6 @@ bool Reader::string(std::string& s) {
     return store(l.kind, l.member, index, scratch_.view()), true;
 }
 
-void Reader::store(Kind kind, int field, uint32_t index, std::string_view bytes) {
-    if (bytes.size() <= ByteString::kInlineCapacity || bytes.size() > kPoolBlock / 4) {
-        text(kind, field, index) = ByteString(bytes);
-        return;
-    }
-    if (pool_.length() + bytes.size() > kPoolBlock) flushPool();
-    if (pool_.capacity() < kPoolBlock) pool_.reserve(kPoolBlock);
-    pooled_.push_back({{kind, static_cast<uint8_t>(field), index}, pool_.length(), static_cast<uint32_t>(bytes.size())});
-    pool_.append(bytes);
-}
-
-void Reader::flushPool() {
-    if (pooled_.empty()) return;
-    {
-        const ByteString& block = pool_;
-        ByteString::Sharer sharer(block);
-        for (const Pooled& t : pooled_)
-            sharer.assign(text(t.field.kind, t.field.field, t.field.index),
-                          std::string_view(block.data() + t.offset, t.length));
-    }
-    pooled_.clear();
-    pool_ = ByteString();  // the fields keep the block alive
-}
-
 bool Reader::openCodec(const std::string& name) {
     return codec_.open(name) || fail("unknown encoding \"" + name.substr(0, 64) + "\"");
 }
@@ -320,7 +272,7 @@ bool Reader::start_object(std::size_t) {
     const bool textField = l.frame == Frame::Common || (l.frame == Frame::Record && isText(l.kind, l.member));
     if (textField) return stack_.push_back({Frame::Text, l.kind}), true;
     if (l.frame != Frame::List) return wrong("an object");
-    if (++records_ * kRecordCost > budget_) return fail("too many records for the size of the input");
+    if (++records_ * kJsonRecordCost > budget_) return fail("too many records for the size of the input");
     const Kind kind = l.kind;
     if (kind == kVersion) p_.versions.append(VersionRecord{});
     if (kind == kFeature) p_.features.append(FeatureRecord{});
@@ -351,14 +303,14 @@ bool Reader::end_array() {
 
 bool Reader::finish() {
     stack_.clear();
-    flushPool();
+    pool_.flush();
     if (!sawFormat_ || formatName_ != kJsonFormatName)
         return fail(std::string("not an exported package (its \"format\" is not {\"name\": \"") + kJsonFormatName +
                     "\", ...})");
     if (formatVersion_ < 1 || formatVersion_ > kJsonFormatVersion)
         return fail("format version " + std::to_string(formatVersion_) + " is not one this program reads (1 to " +
                     std::to_string(kJsonFormatVersion) + ")");
-    if (!codec_.isOpen() && !openCodec(""))
+    if (!codec_.isOpen() && !openCodec("UTF-8"))
         return false;
     ByteString bytes;
     for (const PendingText& t : pending_) {
@@ -378,6 +330,38 @@ bool Reader::finish() {
 
 }  // namespace
 
+ByteString& jsonTextField(Package& p, const JsonTextPlace& place) {
+    switch (place.kind) {
+    case kVersion: return p.versions[place.index].*kVersionJsonFields[place.field].text;
+    case kFeature: return p.features[place.index].*kFeatureJsonFields[place.field].text;
+    case kBug: return p.bugs[place.index].*kBugJsonFields[place.field].text;
+    default: return p.common.field(place.field);
+    }
+}
+
+void JsonTextPool::store(const JsonTextPlace& place, std::string_view bytes) {
+    if (bytes.size() <= ByteString::kInlineCapacity || bytes.size() > kBlock / 4) {
+        jsonTextField(p_, place) = ByteString(bytes);
+        return;
+    }
+    if (block_.length() + bytes.size() > kBlock) flush();
+    if (block_.capacity() < kBlock) block_.reserve(kBlock);
+    pooled_.push_back({place, block_.length(), static_cast<uint32_t>(bytes.size())});
+    block_.append(bytes);
+}
+
+void JsonTextPool::flush() {
+    if (pooled_.empty()) return;
+    {
+        const ByteString& block = block_;
+        ByteString::Sharer sharer(block);
+        for (const Pooled& t : pooled_)
+            sharer.assign(jsonTextField(p_, t.place), std::string_view(block.data() + t.offset, t.length));
+    }
+    pooled_.clear();
+    block_ = ByteString();  // the fields keep the block alive
+}
+
 bool packageFromJson(std::string_view json, const std::string& encoding, Package& p, std::string& error) {
     TextCodec codec;
     if (!encoding.empty() && !codec.open(encoding)) {
@@ -393,6 +377,17 @@ bool packageFromJson(std::string_view json, const std::string& encoding, Package
     }
     p = std::move(read);
     return true;
+}
+
+bool packageFromJson(ByteString& json, const std::string& encoding, Package& p, std::string& error) {
+    if (json.capacity() - json.length() < kJsonPadding && json.length() < ByteString::kMaxLength - kJsonPadding)
+        json.reserve(json.length() + kJsonPadding);  // room for the fast parser to read past the end
+    switch (readPackageJsonFast(json, encoding, p)) {
+    case FastJson::Read: return true;
+    case FastJson::OutOfMemory: return error = "not enough memory for the package", false;
+    case FastJson::NotTaken: break;
+    }
+    return packageFromJson(json.view(), encoding, p, error);
 }
 
 }  // namespace orv

@@ -41,20 +41,51 @@ ByteString itemText(const ByteString& title, NotesFormat format, bool listItem =
     return out;
 }
 
-void section(ByteString& out, const char* heading, const std::vector<ByteString>& items, NotesFormat format) {
+struct Item {
+    ByteString line;
+    ByteString paragraph;  // escaped, one line; may be empty
+};
+
+void section(ByteString& out, const char* heading, const std::vector<Item>& items, NotesFormat format) {
     out += format == NotesFormat::Markdown ? "\n### " : "\n";
     out += heading;
     out += "\n";
     if (format == NotesFormat::Markdown) out += "\n";
     if (items.empty()) out += format == NotesFormat::Markdown ? "None.\n" : "  None.\n";
-    for (const ByteString& item : items) {
+    for (const Item& item : items) {
         out += format == NotesFormat::Markdown ? "- " : "  - ";
-        out += item;
+        out += item.line;
+        if (!item.paragraph.empty()) {
+            // Markdown: a hard line break keeps the paragraph in the item.
+            out += format == NotesFormat::Markdown ? "  \n  " : "\n    ";
+            out += item.paragraph;
+        }
         out += "\n";
     }
 }
 
 }  // namespace
+
+ByteString firstParagraph(const ByteString& description) {
+    // Up to the first line that is empty or holds only blanks.
+    ByteString trimmed = description;
+    trimmed.trim();
+    const std::string_view text = trimmed.view();
+    size_t end = text.size();
+    for (size_t lineStart = 0; lineStart < text.size();) {
+        size_t lineEnd = text.find('\n', lineStart);
+        if (lineEnd == std::string_view::npos) lineEnd = text.size();
+        const std::string_view line = text.substr(lineStart, lineEnd - lineStart);
+        if (lineStart > 0 && line.find_first_not_of(" \t\r") == std::string_view::npos) {
+            end = lineStart;
+            break;
+        }
+        lineStart = lineEnd + 1;
+    }
+    ByteString out(text.substr(0, end));
+    out.trim();
+    return out;
+}
 
 ReleaseNotes releaseNotes(const Package& p, uint32_t versionPosition) {
     ReleaseNotes notes;
@@ -78,8 +109,12 @@ ReleaseNotes releaseNotes(const Package& p, uint32_t versionPosition) {
         if ((atOrBefore(b.introduced) || atOrBefore(b.discovered)) && !atOrBefore(b.fixed))
             notes.knownIssues.push_back(i);
     }
+    auto rank = [&](uint32_t bug) {
+        const uint32_t s = p.bugs[bug].severity;
+        return s >= 1 && s <= 5 ? s : 0;
+    };
     std::stable_sort(notes.knownIssues.begin(), notes.knownIssues.end(),
-                     [&](uint32_t a, uint32_t b) { return p.bugs[a].severity < p.bugs[b].severity; });
+                     [&](uint32_t a, uint32_t b) { return rank(a) > rank(b); });
     return notes;
 }
 
@@ -124,10 +159,15 @@ std::vector<ReleaseNotes> allReleaseNotes(const Package& p) {
             closes[end].push_back(b);
         }
     }
-    std::set<std::pair<uint32_t, uint32_t>> open;  // (severity, bug position)
+    // Most severe first (a severity outside 1 to 5 after 1), then list order.
+    auto rank = [&](uint32_t b) {
+        const uint32_t s = p.bugs[b].severity;
+        return s >= 1 && s <= 5 ? 5 - s : 5;
+    };
+    std::set<std::pair<uint32_t, uint32_t>> open;  // (rank, bug position)
     for (uint32_t i = 0; i < count; ++i) {
-        for (uint32_t b : opens[i]) open.emplace(p.bugs[b].severity, b);
-        for (uint32_t b : closes[i]) open.erase({p.bugs[b].severity, b});
+        for (uint32_t b : opens[i]) open.emplace(rank(b), b);
+        for (uint32_t b : closes[i]) open.erase({rank(b), b});
         all[i].knownIssues.reserve(open.size());
         for (const auto& [severity, b] : open) all[i].knownIssues.push_back(b);
     }
@@ -139,17 +179,20 @@ ByteString formatReleaseNotes(const Package& p, uint32_t versionPosition, const 
     ByteString out = format == NotesFormat::Markdown ? "## " : "";
     out += itemText(versionLabel(p.versions[versionPosition]), format, false);
     out += "\n";
-    std::vector<ByteString> items;
-    for (uint32_t i : notes.newFeatures) items.push_back(itemText(p.features[i].title, format));
+    auto paragraph = [&](const ByteString& description) { return itemText(firstParagraph(description), format); };
+    std::vector<Item> items;
+    for (uint32_t i : notes.newFeatures)
+        items.push_back({itemText(p.features[i].title, format), paragraph(p.features[i].description)});
     section(out, "New", items, format);
     items.clear();
-    for (uint32_t i : notes.fixedBugs) items.push_back(itemText(p.bugs[i].title, format));
+    for (uint32_t i : notes.fixedBugs) items.push_back({itemText(p.bugs[i].title, format), paragraph(p.bugs[i].description)});
     section(out, "Fixed", items, format);
     items.clear();
     for (uint32_t i : notes.knownIssues) {
         const BugRecord& b = p.bugs[i];
-        items.push_back(itemText(b.title, format) + " (severity " + textFromU32(b.severity) + ", " +
-                        itemText(b.type, format) + ")");
+        items.push_back({itemText(b.title, format) + " (severity " + textFromU32(b.severity) + ", " +
+                             itemText(b.type, format) + ")",
+                         paragraph(b.description)});
     }
     section(out, "Known issues", items, format);
     return out;

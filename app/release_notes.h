@@ -3,8 +3,9 @@
 //                  list order (every feature carrying V, for the first);
 //   Fixed        - bugs fixed in V;
 //   Known issues - bugs introduced or discovered in V or an earlier version
-//                  (list order) and not fixed in V or earlier, by severity
-//                  (1 first), then list order.
+//                  (list order) and not fixed in V or earlier, most severe
+//                  first (5, the highest, first; a severity outside 1 to 5
+//                  after 1), then list order.
 #pragma once
 
 #include <cstdint>
@@ -30,10 +31,16 @@ std::vector<ReleaseNotes> allReleaseNotes(const Package& p);
 
 enum class NotesFormat { Text, Markdown };
 
+// A description's first paragraph: its text up to the first empty line,
+// without blanks at either end.
+ByteString firstParagraph(const ByteString& description);
+
 // The notes as text: the version's label as a heading, then the three
-// sections, each item on one line (line breaks in titles become blanks;
-// Markdown punctuation in titles is escaped). Lines end in "\n". Texts of
-// the package are copied as bytes.
+// sections, each item on one line followed, when the record has a
+// description, by the description's first paragraph on one more line
+// (line breaks in titles and paragraphs become blanks; Markdown
+// punctuation is escaped). Lines end in "\n". Texts of the package are
+// copied as bytes.
 ByteString formatReleaseNotes(const Package& p, uint32_t versionPosition, const ReleaseNotes& notes,
                               NotesFormat format);
 

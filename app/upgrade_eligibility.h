@@ -26,6 +26,10 @@ struct UpgradeDecision {
     DateTimeValue windowStart;  // the first purchase day that earns the upgrade
 };
 
+// Whether going from the owned version to the target is an upgrade at all:
+// the target comes later in the list.
+inline bool isUpgrade(uint32_t ownedPosition, uint32_t targetPosition) { return targetPosition > ownedPosition; }
+
 // Positions are below the version count; only the purchase's day counts.
 UpgradeDecision upgradeEligibility(const Package& p, uint32_t ownedPosition, const DateTimeValue& purchased,
                                    uint32_t targetPosition);

@@ -2,7 +2,8 @@
 // - `orvantis-cli size URL` beside `curl -sI URL` against a private nginx on
 //   loopback, in the same run (goal: ours at most 1.2 times curl's time);
 // - `export` and `import` of a package of 100,000 records of each kind
-//   (goal: each under one second);
+//   (goals: each under one second, and import at most 1.2 times export's
+//   time, the two alternating in one run);
 // - `feed` of a history of 10,000 versions in each format (goal: under
 //   0.2 s);
 // - `digest` of a 200 MB download from the same nginx beside `curl -s -o
@@ -17,6 +18,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -167,6 +169,32 @@ void BM_Import100kEach(benchmark::State& state) {
 }
 BENCHMARK(BM_Export100kEach)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_Import100kEach)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// Export and import in turns, so both meet the same machine: the ratio of
+// their wall and CPU times. The export reads the package, the import its
+// JSON; both write a file through the safe save.
+void BM_ImportAgainstExport(benchmark::State& state) {
+    double exportWall = 0, importWall = 0, exportCpu = 0, importCpu = 0;
+    auto timed = [](const std::vector<std::string>& args, double& wall, double& cpu) {
+        const double cpuBefore = childCpuMs();
+        const auto start = std::chrono::steady_clock::now();
+        const bool ok = runQuiet(args);
+        wall += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        cpu += childCpuMs() - cpuBefore;
+        return ok;
+    };
+    for (auto _ : state) {
+        if (!timed({ORV_CLI, "export", big().dat, "-o", big().json}, exportWall, exportCpu) ||
+            !timed({ORV_CLI, "import", big().json, "-o", big().out}, importWall, importCpu))
+            return state.SkipWithError("the program failed");
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["export_ms"] = exportWall / n;
+    state.counters["import_ms"] = importWall / n;
+    state.counters["wall_ratio"] = importWall / exportWall;
+    state.counters["cpu_ratio"] = importCpu / exportCpu;
+}
+BENCHMARK(BM_ImportAgainstExport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(7);
 
 // A release history of `n` versions as real ones grow: each version brings
 // a feature or two that later versions keep for a while, fixes the bugs of

@@ -1,15 +1,13 @@
 #include "cli/cli.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <nlohmann/json.hpp>
 
+#include "app/package_encoding.h"
 #include "package/file.h"
-#include "package/format.h"
+#include "package/stream.h"
 
 namespace orv::cli {
 
@@ -49,40 +47,87 @@ std::string escapeControls(std::string_view s) {
     return out;
 }
 
-// Why a file could not be loaded, in the system's words where it has some.
-std::string openFailure(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::strerror(errno);
-    struct stat st {};
-    const bool directory = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
-    ::close(fd);
-    if (directory) return std::strerror(EISDIR);
-    if (st.st_size >= static_cast<off_t>(ByteString::npos)) return "too large (4 GiB or more)";
-    return "cannot be read";
-}
-
 }  // namespace
 
-int complain(int status, const std::string& message) {
-    std::fprintf(stderr, "orvantis-cli: %s\n", message.c_str());
-    return status;
+const char* statusMeaning(int status) {
+    switch (status) {
+    case kOk: return "ok";
+    case kFindings: return "findings";
+    case kUsage: return "usage";
+    default: return "failure";
+    }
 }
 
 std::string safeText(std::string_view text) { return escapeControls(text); }
 
-std::string quoted(std::string_view name) {
+std::string withCommas(uint64_t n) {
+    std::string digits = std::to_string(n), out;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+std::string quotedName(std::string_view name) {
     if (name == "-") return "standard input";
     return "'" + escapeControls(name) + "'";
 }
 
-bool Context::open(const std::string& packageEncoding) {
-    if (!package_.open(packageEncoding)) {
-        complain(kUsage, "unknown encoding " + quoted(packageEncoding) + " (iconv -l lists the known ones)");
-        return false;
+std::string recordName(Context& ctx, const char* kind, const ByteString& name, uint32_t position, uint32_t id) {
+    std::string out = kind;
+    out += name.empty() ? " at position " + std::to_string(position + 1) : " " + ctx.show(name);
+    return out + " (id " + std::to_string(id) + ")";
+}
+
+Context::Context(const Options& o) : o_(o) {
+    terminal_.open(terminalEncoding());
+}
+
+int Context::fail(int status, const std::string& subject, const std::string& what, const std::string& reason,
+                  const std::string& detail) {
+    flush();
+    std::string line = subject.empty() ? what : subject + ": " + what;
+    if (!reason.empty()) line += ": " + reason;
+    if (o_.json) {
+        nlohmann::ordered_json error = {{"status", status}, {"meaning", statusMeaning(status)}};
+        if (!o_.command.empty()) error["command"] = o_.command;
+        // The subject as it was given: a quoted name loses its quotes.
+        if (subject.size() >= 2 && subject.front() == '\'' && subject.back() == '\'')
+            error["subject"] = subject.substr(1, subject.size() - 2);
+        else if (!subject.empty())
+            error["subject"] = subject;
+        error["failed"] = what;
+        if (!reason.empty()) error["reason"] = reason;
+        error["message"] = line;
+        if (o_.verbose && !detail.empty()) error["detail"] = detail;
+        const nlohmann::ordered_json doc = {{"error", std::move(error)}};
+        std::fprintf(stderr, "%s\n", doc.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+    } else {
+        std::fprintf(stderr, "orvantis-cli: %s\n", line.c_str());
+        if (o_.verbose && !detail.empty()) std::fprintf(stderr, "%s\n", detail.c_str());
     }
-    terminal_.open("");
+    return status;
+}
+
+void Context::warn(const std::string& subject, const std::string& what) {
+    if (o_.json) {
+        const nlohmann::ordered_json doc = {{"warning", {{"subject", subject}, {"message", what}}}};
+        std::fprintf(stderr, "%s\n", doc.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+    } else {
+        std::fprintf(stderr, "orvantis-cli: warning: %s: %s\n", subject.c_str(), what.c_str());
+    }
+}
+
+bool Context::checkEncoding() {
+    if (o_.encoding.empty() || package_.open(o_.encoding)) return true;
+    fail(kUsage, "", "unknown encoding " + quotedName(o_.encoding), "the system has no converter for it (iconv -l lists the known ones)");
+    return false;
+}
+
+void Context::openEncoding(const Package& p) {
+    if (o_.encoding.empty() || !package_.isOpen()) package_.open(o_.encoding.empty() ? automaticEncoding(p) : o_.encoding);
     sameEncoding_ = package_.name() == terminal_.name();
-    return true;
 }
 
 std::string Context::show(const ByteString& bytes) {
@@ -100,54 +145,85 @@ bool Context::argument(const std::string& text, ByteString& bytes) {
     return terminal_.decode(text, utf8) && package_.encode(utf8, bytes);
 }
 
-bool readInput(const std::string& path, ByteString& content) {
-    if (path != "-") {
-        if (loadFile(content, ByteString(path))) return true;
-        complain(kFileError, "cannot open " + quoted(path) + ": " + openFailure(path));
-        return false;
-    }
-    content.clear();
-    char buf[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
-        if (n == 0) return true;
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            complain(kFileError, std::string("cannot read standard input: ") + std::strerror(errno));
-            return false;
-        }
-        if (content.length() + static_cast<uint64_t>(n) >= ByteString::npos) {
-            complain(kFileError, "standard input is too large (4 GiB or more)");
-            return false;
-        }
-        content.append(buf, static_cast<uint32_t>(n));
-    }
+bool Context::write(std::string_view text) {
+    if (outFailed_) return false;
+    out_ += text;
+    return out_.size() < (256u << 10) || flush();
 }
 
-int loadPackage(const std::string& path, Package& p) {
-    ByteString content;
-    if (!readInput(path, content)) return kFileError;
-    if (!readPackage(p, content)) return complain(kFileError, quoted(path) + " is not a package file");
-    return kOk;
-}
-
-bool print(std::string_view text) {
-    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) return true;
-    complain(kFileError, std::string("cannot write to standard output: ") + std::strerror(errno));
+bool Context::flush() {
+    if (outFailed_) return false;
+    const bool ok = (out_.empty() || std::fwrite(out_.data(), 1, out_.size(), stdout) == out_.size()) && std::fflush(stdout) == 0;
+    out_.clear();
+    if (ok) return true;
+    outFailed_ = true;
+    const int err = errno;
+    fail(kFileError, "standard output", "cannot write", std::strerror(err));
     return false;
 }
 
-int writeOutput(const std::string& path, const ByteString& bytes) {
-    if (path == "-") return print(bytes.view()) ? kOk : kFileError;
-    if (saveFile(bytes, ByteString(path))) return kOk;
-    return complain(kFileError, "cannot write " + quoted(path) + " (an existing file was left as it was)");
+bool readInput(Context& ctx, const std::string& path, ByteString& content, uint32_t spare) {
+    std::string reason;
+    if (path == "-" || spare) {
+        if (readWhole(path, content, spare, reason)) return true;
+        ctx.fail(kFileError, quotedName(path), "cannot read", reason);
+        return false;
+    }
+    if (loadFile(content, ByteString(path))) return true;
+    ctx.fail(kFileError, quotedName(path), "cannot read", readFailure(path));
+    return false;
 }
 
-int writePackageFile(const std::string& path, const Package& p) {
+int loadPackage(Context& ctx, const std::string& path, Package& p, PackageReadReport* report) {
+    ByteString content;
+    if (!readInput(ctx, path, content)) return kFileError;
+    PackageReadReport seen;
+    if (!readPackage(p, content, &seen)) {
+        PackStream stream;
+        std::string_view signature;
+        const bool signed_ = stream.beginRead(content) && stream.readView(signature) && signature == kPackageSignature;
+        return ctx.fail(kFileError, quotedName(path), "cannot read",
+                        signed_ ? "more records than the reader may take memory for (a damaged file?)" : "not a package file");
+    }
+    ctx.openEncoding(p);
+    if (report) {
+        *report = seen;
+    } else {
+        if (seen.endedEarly) ctx.warn(quotedName(path), "the file ends before the package does (cut short?); what is there was read");
+        if (seen.trailingBytes)
+            ctx.warn(quotedName(path), std::to_string(seen.trailingBytes) + " bytes after the end of the package were ignored");
+    }
+    return kOk;
+}
+
+int writeOutput(Context& ctx, const std::string& path, const ByteString& bytes) {
+    if (path == "-") return ctx.write(bytes.view()) && ctx.flush() ? kOk : kFileError;
+    errno = 0;
+    if (saveFile(bytes, ByteString(path))) return kOk;
+    return ctx.fail(kFileError, quotedName(path), "cannot write (any old file was left as it was)", writeFailure(path));
+}
+
+int writePackageFile(Context& ctx, const std::string& path, const Package& p) {
     ByteString bytes;
-    if (!writePackage(p, bytes))
-        return complain(kFileError, "cannot write " + quoted(path) + ": the package would be 4 GiB or larger");
-    return writeOutput(path, bytes);
+    if (!writePackage(p, bytes)) return ctx.fail(kFileError, quotedName(path), "cannot write", "the package would be 4 GiB or larger");
+    return writeOutput(ctx, path, bytes);
+}
+
+int lockPackage(Context& ctx, const std::string& path, FileLock& lock) {
+    if (path == "-") return kOk;
+    const auto wait = std::chrono::milliseconds(static_cast<int64_t>(ctx.options().waitSeconds * 1000));
+    switch (lock.lock(ByteString(path), wait)) {
+    case LockResult::Locked:
+    case LockResult::Missing: return kOk;
+    case LockResult::Busy: {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%g", ctx.options().waitSeconds);
+        return ctx.fail(kFileError, quotedName(path), "busy",
+                        std::string("another program kept it locked for ") + seconds + " seconds (see --wait)");
+    }
+    case LockResult::Failed: break;
+    }
+    return ctx.fail(kFileError, quotedName(path), "cannot lock", lock.reason().toStdString());
 }
 
 int findVersion(Context& ctx, const Package& p, const std::string& file, const std::string& version,
@@ -160,8 +236,7 @@ int findVersion(Context& ctx, const Package& p, const std::string& file, const s
         }
     }
     if (matches == 1) return kOk;
-    return complain(kUsage, quoted(file) + (matches ? " holds several versions " : " holds no version ") +
-                                quoted(version));
+    return ctx.fail(kUsage, quotedName(file), (matches ? "holds several versions " : "holds no version ") + quotedName(version));
 }
 
 }  // namespace orv::cli

@@ -1,3 +1,4 @@
+// check: every finding as it is found, one line (or one JSON object) each.
 #include <nlohmann/json.hpp>
 
 #include "app/digest_check.h"
@@ -5,63 +6,78 @@
 #include "cli/commands.h"
 #include "cli/digests.h"
 #include "cli/online.h"
+#include "cli/records.h"
 
 namespace orv::cli {
 
 namespace {
 
-// "version 3 (id 7) releaseDate: ..."; the common information has no
-// position or id.
-std::string line(Context& ctx, const Finding& f) {
-    std::string out = subjectName(f.subject);
-    if (f.subject != Subject::Common)
-        out += " " + std::to_string(f.position + 1) + " (id " + std::to_string(f.id) + ")";
-    return out + " " + f.field + ": " + ctx.show(f.message) + "\n";
+// How a finding names its record: "version 2.0 (id 3)", "bug at position
+// 2 (id 0)" for one without a name, "common", "file".
+std::string subject(Context& ctx, const Finding& f) {
+    if (f.subject == Subject::File || f.subject == Subject::Common) return subjectName(f.subject);
+    return recordName(ctx, subjectName(f.subject), f.name, f.position, f.id);
 }
 
-nlohmann::ordered_json entry(Context& ctx, const Finding& f) {
+std::string line(Context& ctx, const Finding& f) {
+    std::string out = subject(ctx, f);
+    if (*f.field) out += std::string(" ") + f.field;
+    out += ": ";
+    if (f.level == Level::Warning) out += "warning: ";
+    out += ctx.show(f.message);
+    if (f.count > 1) out += " (" + withCommas(f.count) + " times)";
+    return out + "\n";
+}
+
+std::string entry(Context& ctx, const Finding& f) {
     nlohmann::ordered_json j;
     j["kind"] = subjectName(f.subject);
-    if (f.subject != Subject::Common) {
-        j["position"] = f.position + 1;
+    if (f.subject != Subject::File && f.subject != Subject::Common) {
         j["id"] = f.id;
+        j["name"] = ctx.showUtf8(f.name);
+        j["position"] = f.position + 1;
     }
     j["field"] = f.field;
     j["fault"] = faultName(f.fault);
+    j["level"] = levelName(f.level);
+    j["count"] = f.count;
     j["message"] = ctx.showUtf8(f.message);
-    return j;
+    return j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 }  // namespace
 
-int runCheck(const Options& o, Context& ctx) {
+int runCheck(Context& ctx) {
+    const Options& o = ctx.options();
     Package p;
-    if (const int status = loadPackage(o.file, p)) return status;
-    std::vector<Finding> findings = checkPackage(p);
+    PackageReadReport read;
+    if (const int status = loadPackage(ctx, o.file, p, &read)) return status;
+    DigestFile digests;
+    bool haveDigests = false;
+    if (o.online)
+        if (const int status = loadDigests(ctx, o.file, digests, haveDigests)) return status;
+    uint64_t faults = 0, warnings = 0;
+    bool ok = !o.json || ctx.write("{\"file\":" + jsonString(o.file) + ",\"encoding\":" +
+                                   jsonString(ctx.package().name()) + ",\"findings\":[");
+    auto report = [&](const Finding& f) {
+        if (!ok) return;
+        ++(f.level == Level::Warning ? warnings : faults);
+        ok = o.json ? ctx.write((faults + warnings > 1 ? ",\n" : "\n") + entry(ctx, f)) : ctx.write(line(ctx, f));
+    };
+    for (const Finding& f : fileFindings(read)) report(f);
+    checkPackage(p, report);
     if (o.online) {
-        DigestFile digests;
-        bool haveDigests = false;
-        if (const int status = loadDigests(o.file, digests, haveDigests)) return status;
+        ctx.flush();  // what is known so far, before the network is asked
         OnlineProbes probes = onlineProbes();
         probes.downloadSize = rememberingSizes(probes.downloadSize);  // one request per location for both checks
-        std::vector<Finding> more = checkPackageOnline(p, probes);
-        findings.insert(findings.end(), more.begin(), more.end());
-        if (haveDigests) {
-            more = checkAgainstDigests(p, digests, probes.downloadSize);
-            findings.insert(findings.end(), more.begin(), more.end());
-        }
+        for (const Finding& f : checkPackageOnline(p, probes)) report(f);
+        if (haveDigests)
+            for (const Finding& f : checkAgainstDigests(p, digests, probes.downloadSize)) report(f);
     }
-    std::string out;
-    if (o.json) {
-        nlohmann::ordered_json list = nlohmann::ordered_json::array();
-        for (const Finding& f : findings) list.push_back(entry(ctx, f));
-        nlohmann::ordered_json doc = {{"file", o.file}, {"findings", std::move(list)}};
-        out = doc.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
-    } else {
-        for (const Finding& f : findings) out += line(ctx, f);
-    }
-    if (!print(out)) return kFileError;
-    return findings.empty() ? kOk : kFindings;
+    if (o.json)
+        ok = ok && ctx.write("],\"faults\":" + std::to_string(faults) + ",\"warnings\":" + std::to_string(warnings) + "}\n");
+    if (!ok || !ctx.flush()) return kFileError;
+    return faults ? kFindings : kOk;
 }
 
 }  // namespace orv::cli

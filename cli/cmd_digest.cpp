@@ -1,22 +1,19 @@
-// `digest`: downloads every version's location and records its size,
-// hashes and, with a key, signature in the digest file beside the package;
-// with --verify, downloads again and reports what changed.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <fcntl.h>
-
-#include <cerrno>
+// digest: downloads every version's location and records its size, hashes
+// and, with a key, signature in the digest file beside the package; with
+// --verify, downloads again and reports what changed. Each version's line
+// (or JSON entry) goes out as soon as its download ends.
 #include <chrono>
-#include <cstring>
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
 
 #include "app/download_digest.h"
+#include "app/failure_reason.h"
 #include "app/package_check.h"
 #include "cli/commands.h"
 #include "cli/digests.h"
+#include "cli/online.h"
+#include "cli/records.h"
 #include "support/date_time.h"
 #include "support/numbers.h"
 
@@ -27,10 +24,10 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 // A progress line on standard error while a download runs, when that is a
-// terminal, redrawn at most ten times a second.
+// terminal (and the errors are not JSON), redrawn at most ten times a second.
 class Progress {
 public:
-    Progress() : terminal_(::isatty(STDERR_FILENO) == 1) {}
+    explicit Progress(bool wanted) : terminal_(wanted && standardErrorIsTerminal()) {}
     ~Progress() { clear(); }
     void start(std::string label) {
         label_ = std::move(label);
@@ -59,38 +56,13 @@ private:
     std::chrono::steady_clock::time_point last_;
 };
 
-int loadKey(const std::string& path, SigningKey& key) {
+int loadKey(Context& ctx, const std::string& path, SigningKey& key) {
     ByteString pem;
-    if (!readInput(path, pem)) return kFileError;
+    if (!readInput(ctx, path, pem)) return kFileError;
     std::string error;
-    if (!key.load(pem.view(), error)) return complain(kUsage, "cannot sign with " + cli::quoted(path) + ": " + error);
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && (st.st_mode & 077))
-        complain(kOk, "warning: " + cli::quoted(path) + " can be read by other users; its key signs your downloads");
+    if (!key.load(pem.view(), error)) return ctx.fail(kUsage, "--sign-key " + quotedName(path), "refused", error);
+    if (readableByOthers(path)) ctx.warn(quotedName(path), "other users may read this key, and it signs your downloads");
     return kOk;
-}
-
-// Whether the side file can be written, asked before any download starts:
-// a download may take long, and its work would be lost at the end.
-int checkWritable(const std::string& path, bool exists) {
-    std::string folder = path.substr(0, path.rfind('/') + 1);
-    if (folder.empty()) folder = ".";
-    const int rc = exists ? ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS)
-                          : ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS);
-    if (rc == 0) return kOk;
-    return complain(kFileError, "cannot write " + cli::quoted(path) + ": " + std::strerror(errno) +
-                                    " (nothing was downloaded)");
-}
-
-// A new side file is shared as the package it belongs to is: the package's
-// group (where we may give it) and permission bits.
-void shareLikePackage(const std::string& sideFile, const std::string& package) {
-    struct stat st {};
-    if (::stat(package.c_str(), &st) != 0) return;
-    if (::chown(sideFile.c_str(), static_cast<uid_t>(-1), st.st_gid) != 0) {
-        // not a member of that group: the folder's or our own stays
-    }
-    ::chmod(sideFile.c_str(), st.st_mode & 0666);
 }
 
 std::string now() {
@@ -99,72 +71,81 @@ std::string now() {
     return stamp + "Z";
 }
 
-std::string change(const DownloadDigest* recorded, const DownloadDigest& fresh, const char*& status) {
-    if (!recorded) return status = "no-digest", "no digest recorded (run digest without --verify first)";
+// What --verify says of one download: a status for scripts and a text.
+struct Change {
+    const char* status;
+    std::string text;
+};
+
+Change change(const DownloadDigest* recorded, const DownloadDigest& fresh) {
+    if (!recorded) return {"no-digest", "no digest recorded (run digest without --verify first)"};
     switch (compareDigests(*recorded, fresh)) {
-    case DigestChange::None: return status = "unchanged", "unchanged";
+    case DigestChange::None: break;
     case DigestChange::Size:
-        status = "size-changed";
-        return "changed: " + std::to_string(recorded->size) + " bytes recorded, " + std::to_string(fresh.size) + " now";
+        return {"size-changed", "changed: " + std::to_string(recorded->size) + " bytes recorded, " +
+                                    std::to_string(fresh.size) + " now"};
     case DigestChange::Bytes:
-        status = "bytes-changed";
-        return "changed: the same size (" + std::to_string(fresh.size) + " bytes) but other bytes";
+        return {"bytes-changed", "changed: the same size (" + std::to_string(fresh.size) + " bytes) but other bytes"};
     }
-    return "";
+    return {"unchanged", "unchanged"};
 }
 
 // One run over a package's versions: each location downloaded once, each
-// version's digest recorded (or, verifying, compared), a line or a JSON
-// entry for each.
+// version's digest kept for writing (or, verifying, compared with the
+// recorded one), its line or JSON entry written at once.
 class Run {
 public:
-    Run(const Options& o, Context& ctx, DigestFile& digests, const DigestOptions& options)
-        : o_(o), ctx_(ctx), digests_(digests), options_(options) {}
+    Run(Context& ctx, const DigestFile& recorded, const DigestOptions& options)
+        : ctx_(ctx), recorded_(recorded), options_(options), progress_(!ctx.options().json) {}
 
-    // False when the output failed.
-    bool version(const VersionRecord& v, uint32_t position) {
-        const std::string name = "version " + ctx_.show(v.version);
+    // False once the output failed.
+    bool version(const Package& p, uint32_t i) {
+        const VersionRecord& v = p.versions[i];
         if (v.location.empty()) return true;
+        const std::string name = recordName(ctx_, "version", v.version, i, v.id);
+        const std::string where = digestKey(v.location);
         if (!isWebLink(v.location)) {
-            complain(kOk, "warning: " + name + ": " + cli::quoted(ctx_.show(v.location)) + " is not a web link; skipped");
+            ctx_.warn(name, quotedName(where) + " is not a web link; skipped");
             return true;
         }
-        const std::string where = digestKey(v.location);
         const DigestOutcome& r = download(v.location, where, name);
-        Json entry = {{"position", position + 1}, {"id", v.id}, {"version", ctx_.showUtf8(v.version)},
-                      {"location", where}};
+        Json entry = {{"position", i + 1}, {"id", v.id}, {"version", ctx_.showUtf8(v.version)}, {"location", where}};
         if (!r.ok) {
-            ++failures;
-            complain(kFileError, name + ": cannot download " + cli::quoted(where) + ":\n" + safeText(r.message));
-            entry.update({{"status", "failed"}, {"message", safeText(r.message)}});
-            return report(std::move(entry), name, "");
+            ++failed;
+            const ByteString reason = failureReason(ByteString(r.message));
+            ctx_.fail(kFileError, quotedName(where), "cannot download " + name, safeText(reason.view()), safeText(r.message));
+            entry.update({{"status", "failed"}, {"reason", reason.toStdString()}});
+            return report(std::move(entry), "");
         }
         entry.update({{"size", r.digest.size}, {"sha256", r.digest.sha256}, {"sha512", r.digest.sha512}});
-        if (o_.verify) {
-            const auto recorded = digests_.find(where);
-            const char* status = "";
-            const std::string text = change(recorded == digests_.end() ? nullptr : &recorded->second, r.digest, status);
-            changes += std::string(status) != "unchanged";
-            entry["status"] = status;
-            return report(std::move(entry), name, text);
+        const auto before = recorded_.find(where);
+        if (ctx_.options().verify) {
+            const Change c = change(before == recorded_.end() ? nullptr : &before->second, r.digest);
+            changed += std::string_view(c.status) != "unchanged";
+            entry["status"] = c.status;
+            return report(std::move(entry), name + ": " + c.text + "\n");
         }
-        DownloadDigest& d = digests_[where];
-        if (!recordDigest(d, r.digest))
-            complain(kOk, "warning: " + name + ": the download changed, so its signature was dropped; sign it again");
-        d.digested = now();
+        DownloadDigest fresh = r.digest;
+        fresh.digested = now();
+        // As it will be recorded, for the report.
+        DownloadDigest shown = before == recorded_.end() ? DownloadDigest{} : before->second;
+        if (!recordDigest(shown, fresh))
+            ctx_.warn(name, "the download changed, so its signature was dropped; sign it again");
+        digests[where] = std::move(fresh);
         ++digested;
-        if (isDecimalNumber(v.fileSize) && v.fileSize.length() <= 19 && parseU64(v.fileSize) != d.size)
-            complain(kOk, "warning: " + name + ": the package says " + v.fileSize.toStdString() +
-                              " bytes, the download has " + std::to_string(d.size));
+        if (isPositiveSize(v.fileSize) && parseU64(v.fileSize) != shown.size)
+            ctx_.warn(name, "the package says " + ctx_.show(v.fileSize) + " bytes, the download has " +
+                                std::to_string(shown.size));
         entry["status"] = "digested";
-        if (!d.edSignature.empty()) entry["edSignature"] = d.edSignature;
-        return report(std::move(entry), name,
-                      std::to_string(d.size) + " bytes, sha256 " + d.sha256 + (d.edSignature.empty() ? "" : ", signed"));
+        if (!shown.edSignature.empty()) entry["edSignature"] = shown.edSignature;
+        return report(std::move(entry), name + ": " + std::to_string(shown.size) + " bytes, sha256 " + shown.sha256 +
+                                            (shown.edSignature.empty() ? "" : ", signed") + "\n");
     }
 
-    int failures = 0, changes = 0, digested = 0;
-    Json entries = Json::array();
     bool anyDownload() const { return !done_.empty(); }
+
+    uint64_t failed = 0, changed = 0, digested = 0;
+    std::map<std::string, DownloadDigest> digests;  // fresh ones, by location, to be recorded
 
 private:
     const DigestOutcome& download(const ByteString& location, const std::string& where, const std::string& name) {
@@ -177,56 +158,85 @@ private:
         progress_.clear();
         return it->second;
     }
-    bool report(Json entry, const std::string& name, const std::string& text) {
-        entries.push_back(std::move(entry));
-        return o_.json || text.empty() || print(name + ": " + text + "\n");
+    bool report(Json entry, const std::string& text) {
+        bool ok = true;
+        if (ctx_.options().json)
+            ok = ctx_.write((entries_++ ? ",\n" : "\n") + entry.dump(-1, ' ', false, Json::error_handler_t::replace));
+        else if (!text.empty())
+            ok = ctx_.write(text);
+        return ok && ctx_.flush();  // a download takes long: each result shows when it is known
     }
 
-    const Options& o_;
     Context& ctx_;
-    DigestFile& digests_;
+    const DigestFile& recorded_;
     const DigestOptions& options_;
     Progress progress_;
     std::map<std::string, DigestOutcome> done_;  // each location once
+    uint64_t entries_ = 0;
 };
+
+// Records the fresh digests in the side file. The package lock is held
+// from reading the side file again to writing it, so that another digest
+// (or the editor or add-version at the package) that wrote meanwhile keeps
+// what it wrote: only the locations digested here change.
+int record(Context& ctx, const std::string& file, const std::string& sideFile,
+           const std::map<std::string, DownloadDigest>& fresh) {
+    FileLock lock;
+    if (const int status = lockPackage(ctx, file, lock)) return status;
+    DigestFile digests;
+    bool exists = false;
+    if (const int status = loadDigests(ctx, file, digests, exists)) return status;
+    for (const auto& [where, digest] : fresh) recordDigest(digests[where], digest);
+    if (const int status = writeOutput(ctx, sideFile, ByteString(digestsToJson(digests)))) return status;
+    if (!exists) shareLike(sideFile, file);
+    return kOk;
+}
 
 }  // namespace
 
-int runDigest(const Options& o, Context& ctx) {
+int runDigest(Context& ctx) {
+    const Options& o = ctx.options();
     if (o.file == "-")
-        return complain(kUsage, "digest needs a package file, not standard input: the digests are kept beside it");
+        return ctx.fail(kUsage, quotedName(o.file), "cannot be digested", "the digests are kept beside a package file");
     Package p;
-    DigestFile digests;
+    DigestFile recorded;
     bool exists = false;
     SigningKey key;
-    if (const int status = loadPackage(o.file, p)) return status;
-    if (const int status = loadDigests(o.file, digests, exists)) return status;
+    if (const int status = loadPackage(ctx, o.file, p)) return status;
+    if (const int status = loadDigests(ctx, o.file, recorded, exists)) return status;
     if (!o.signKey.empty())
-        if (const int status = loadKey(o.signKey, key)) return status;
+        if (const int status = loadKey(ctx, o.signKey, key)) return status;
     const std::string sideFile = digestFilePath(o.file);
-    if (!o.verify)
-        if (const int status = checkWritable(sideFile, exists)) return status;
+    // A download may take long: its work must not be lost at the end.
+    if (const std::string obstacle = o.verify ? "" : writeObstacle(sideFile); !obstacle.empty())
+        return ctx.fail(kFileError, quotedName(sideFile), "cannot write (nothing was downloaded)", obstacle);
 
     DigestOptions options;
-    options.request = {NetEnvironment::fromProcess(), std::chrono::milliseconds(30000)};
+    options.request = processOptions();
     options.key = key.loaded() ? &key : nullptr;
-    Run run(o, ctx, digests, options);
-    for (uint32_t i = 0; i < p.versions.count(); ++i)
-        if (!run.version(p.versions[i], i)) return kFileError;
-    if (!run.anyDownload()) complain(kOk, "warning: no version of " + cli::quoted(o.file) + " has a web link to download");
-    if (run.digested > 0) {
-        if (const int status = writeOutput(sideFile, ByteString(digestsToJson(digests)))) return status;
-        if (!exists) shareLikePackage(sideFile, o.file);
-        if (!o.json && !print("digests written to " + cli::quoted(sideFile) + "\n")) return kFileError;
-    }
-    if (o.json) {
-        const Json doc = {{"file", o.file}, {"digests", sideFile}, {"versions", std::move(run.entries)}};
-        if (!print(doc.dump(2, ' ', false, Json::error_handler_t::replace) + "\n")) return kFileError;
-    }
-    if (!key.publicKeyBase64().empty() && !o.json && run.digested > 0 &&
-        !print("public key (for the updater): " + key.publicKeyBase64() + "\n"))
+    Run run(ctx, recorded, options);
+    if (o.json && !ctx.write("{\"file\":" + jsonString(o.file) + ",\"digests\":" + jsonString(sideFile) +
+                             ",\"verify\":" + (o.verify ? "true" : "false") + ",\"versions\":["))
         return kFileError;
-    return run.failures ? kFileError : run.changes ? kFindings : kOk;
+    for (uint32_t i = 0; i < p.versions.count(); ++i)
+        if (!run.version(p, i)) return kFileError;
+    if (!run.anyDownload()) ctx.warn(quotedName(o.file), "no version has a web link to download");
+
+    int status = kOk;
+    if (run.digested > 0) status = record(ctx, o.file, sideFile, run.digests);
+    const bool written = run.digested > 0 && status == kOk;
+    bool ok = true;
+    if (o.json) {
+        Json end = {{"digested", run.digested}, {"changed", run.changed}, {"failed", run.failed}, {"written", written}};
+        if (key.loaded()) end["publicKey"] = key.publicKeyBase64();
+        ok = ctx.write("\n]," + end.dump().substr(1) + "\n");
+    } else {
+        if (written) ok = ctx.write("digests written to " + quotedName(sideFile) + "\n");
+        if (written && key.loaded()) ok = ok && ctx.write("public key (for the updater): " + key.publicKeyBase64() + "\n");
+    }
+    if (!ok || !ctx.flush()) return kFileError;
+    if (status != kOk || run.failed) return kFileError;
+    return run.changed ? kFindings : kOk;
 }
 
 }  // namespace orv::cli

@@ -1,17 +1,21 @@
-// `feed`: an appcast, an AppStream <releases> block or a PAD file from a
+// feed: an appcast, an AppStream <releases> block or a PAD file from a
 // package and its digest file.
+#include <nlohmann/json.hpp>
+
 #include "app/feed.h"
 #include "cli/commands.h"
 #include "cli/digests.h"
+#include "cli/records.h"
 
 namespace orv::cli {
 
-int runFeed(const Options& o, Context& ctx) {
+int runFeed(Context& ctx) {
+    const Options& o = ctx.options();
     Package p;
     DigestFile digests;
     bool exists = false;
-    if (const int status = loadPackage(o.file, p)) return status;
-    if (const int status = loadDigests(o.file, digests, exists)) return status;
+    if (const int status = loadPackage(ctx, o.file, p)) return status;
+    if (const int status = loadDigests(ctx, o.file, digests, exists)) return status;
     FeedRequest request;
     request.format = o.feedFormat == "appstream" ? FeedFormat::AppStream
                      : o.feedFormat == "pad"     ? FeedFormat::Pad
@@ -21,10 +25,29 @@ int runFeed(const Options& o, Context& ctx) {
                  : o.os == "linux" ? FeedOs::Linux
                                    : FeedOs::Guess;
     const Feed feed = buildFeed(p, digests, ctx.package(), request);
-    for (const std::string& warning : feed.warnings) complain(kOk, "warning: " + safeText(warning));
+    // A warning names the field ("version 3 (id 3) title") before ": ".
+    for (const std::string& warning : feed.warnings) {
+        const size_t colon = warning.find(": ");
+        ctx.warn(safeText(warning.substr(0, colon)), colon == std::string::npos ? "" : safeText(warning.substr(colon + 2)));
+    }
     if (feed.xml.size() >= ByteString::kMaxLength)
-        return complain(kFileError, "the feed would be 4 GiB or larger");
-    return writeOutput(o.output.empty() ? "-" : o.output, ByteString(feed.xml));
+        return ctx.fail(kFileError, "", "cannot write the feed", "it would be 4 GiB or larger");
+    const std::string output = o.output.empty() ? "-" : o.output;
+    if (!o.json) return writeOutput(ctx, output, ByteString(feed.xml));
+    // With --json standard output holds one JSON document: the feed goes
+    // into it unless it went to a file.
+    if (output != "-")
+        if (const int status = writeOutput(ctx, output, ByteString(feed.xml))) return status;
+    nlohmann::ordered_json result = {{"file", o.file},
+                                     {"encoding", ctx.package().name()},
+                                     {"format", o.feedFormat},
+                                     {"output", output},
+                                     {"bytes", feed.xml.size()},
+                                     {"warnings", feed.warnings.size()}};
+    if (output == "-") result["feed"] = feed.xml;
+    return ctx.write(result.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n") && ctx.flush()
+               ? kOk
+               : kFileError;
 }
 
 }  // namespace orv::cli

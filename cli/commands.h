@@ -1,20 +1,22 @@
 // The commands of orvantis-cli, each a thin layer of printing over the
-// editor's own rules in app/. Each returns the process's exit status.
+// editor's own rules in app/. Each reads its options from the context and
+// returns the process's exit status.
 #pragma once
 
 #include "cli/cli.h"
 
 namespace orv::cli {
 
-int runShow(const Options& o, Context& ctx);
-int runExport(const Options& o, Context& ctx);
-int runImport(const Options& o, Context& ctx);
-int runAddVersion(const Options& o, Context& ctx);
-int runCheck(const Options& o, Context& ctx);
-int runSize(const Options& o, Context& ctx);
-int runNotes(const Options& o, Context& ctx);
-int runEligible(const Options& o, Context& ctx);
-int runDigest(const Options& o, Context& ctx);
-int runFeed(const Options& o, Context& ctx);
+int runShow(Context& ctx);
+int runExport(Context& ctx);
+int runImport(Context& ctx);
+int runAddVersion(Context& ctx);
+int runCheck(Context& ctx);
+int runSize(Context& ctx);
+int runNotes(Context& ctx);
+int runEligible(Context& ctx);
+int runVersions(Context& ctx);
+int runDigest(Context& ctx);
+int runFeed(Context& ctx);
 
 }  // namespace orv::cli

@@ -3,6 +3,8 @@
 #include <map>
 #include <memory>
 
+#include "app/failure_reason.h"
+
 namespace orv::cli {
 
 namespace {
@@ -14,26 +16,37 @@ const DownloadSizeOptions& options() {
     return made;
 }
 
-ByteString oneLine(ByteString text) {
-    text.replaceAll("\n", " ");
-    text.trim();
-    return text;
-}
 
 // Whether a link answers with success, through the size request's own
 // exchange: redirects, secure connections, proxies and its time limit.
 LinkAnswer answers(const ByteString& link) {
     const LinkCheckResult r = checkLink(link, options());
-    return {r.ok, r.ok ? ByteString() : oneLine(r.message)};
+    return {r.ok, r.ok ? ByteString() : failureReason(r.message)};
 }
 
 DownloadSizeResult downloadSize(const ByteString& location) {
-    DownloadSizeResult r = determineDownloadSize(location, options());
-    r.message = oneLine(r.message);
+    DownloadSizeResult r = strictDownloadSize(location, options());
+    r.message = failureReason(r.message);
     return r;
 }
 
 }  // namespace
+
+DownloadSizeResult strictDownloadSize(const ByteString& location, const DownloadSizeOptions& options) {
+    DownloadSizeResult r = determineDownloadSize(location, options);
+    ByteString size;
+    if (r.ok && !definiteSize(r, size)) {
+        ByteString said;
+        for (const ByteString& length : r.lengths) said += (said.empty() ? "\"" : ", \"") + length + "\"";
+        r = {};
+        r.message = "Error:  the server's Content-Length is not a size: " + said + "\n";
+    } else if (r.ok) {
+        r.size = size;
+    }
+    return r;
+}
+
+const DownloadSizeOptions& processOptions() { return options(); }
 
 OnlineProbes onlineProbes() { return {downloadSize, answers}; }
 

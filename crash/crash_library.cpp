@@ -1,7 +1,5 @@
 #include "crash/crash_library.h"
 
-#include <unistd.h>
-
 #include "support/dynamic_library.h"
 
 namespace orv {
@@ -32,7 +30,7 @@ void bind(CrashLibrary& lib, F& slot, const char* name) {
 CrashLibrary& loadedLibrary() {
     CrashLibrary& lib = library();
     if (!lib.handle) {
-        ByteString beside = runningProgramFolder() + "/" + kCrashLibraryFileName;
+        ByteString beside = runningProgramFolder() + kPathSeparators[0] + kCrashLibraryFileName;
         lib.handle = LoadLibrarySlot(beside.c_str());
         if (!lib.handle) lib.handle = LoadLibrarySlot(kCrashLibraryFileName);
     }
@@ -45,13 +43,10 @@ CrashLibrary& loadedLibrary() {
 }  // namespace
 
 ByteString runningProgramFolder() {
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path);
-    if (n <= 0 || static_cast<size_t>(n) >= sizeof path) return ".";
-    ByteString text(path, static_cast<uint32_t>(n));
-    const size_t slash = text.view().rfind('/');
+    const ByteString path = runningProgramPath();
+    const size_t slash = path.view().find_last_of(kPathSeparators);
     if (slash == std::string_view::npos) return ".";
-    return slash == 0 ? ByteString("/") : text.Left(static_cast<uint32_t>(slash));
+    return slash == 0 ? path.Left(1) : path.Left(static_cast<uint32_t>(slash));
 }
 
 bool crashLibraryInstall(CrashReportCallback callback, const char* destination, const char* subject) {

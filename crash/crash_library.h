@@ -8,13 +8,21 @@
 
 namespace orv {
 
+#ifdef _WIN32
+inline constexpr const char kCrashLibraryFileName[] = "CrashReport.dll";
+inline constexpr const char kPathSeparators[] = "\\/";  // the first is the one written
+#else
 inline constexpr const char kCrashLibraryFileName[] = "liborvcrashreport.so";
+inline constexpr const char kPathSeparators[] = "/";
+#endif
 
 bool crashLibraryInstall(CrashReportCallback callback, const char* destination, const char* subject);
 bool crashLibraryAddFile(const char* path, const char* description);
 bool crashLibraryUninstall();
 
-// The folder of the running program's file, without a trailing slash.
+// The running program's file (empty when the system does not say) and its
+// folder, without a trailing separator ("." when unknown).
+ByteString runningProgramPath();
 ByteString runningProgramFolder();
 
 }  // namespace orv

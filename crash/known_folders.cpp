@@ -1,11 +1,5 @@
 #include "crash/known_folders.h"
 
-#include <sys/stat.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <string>
 
 namespace orv {
 
@@ -73,23 +67,43 @@ SpecialFolderTable resolveSpecialFolders(const FolderSources& s) {
     return t;
 }
 
-FolderSources systemFolderSources() {
-    FolderSources s;
-    s.environment = [](const char* name) {
-        const char* v = std::getenv(name);
-        return ByteString(v);
-    };
-    s.isDirectory = [](const ByteString& path) {
-        ByteString p = path;
-        struct stat st {};
-        return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    };
-    s.readFile = [](const ByteString& path) {
-        std::ifstream in(path.toStdString(), std::ios::binary);
-        std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        return ByteString(std::string_view(content));
-    };
-    return s;
+namespace {
+
+constexpr int kCsidlAppData = 0x1A, kCsidlPersonal = 0x05, kCsidlWindows = 0x24, kCsidlSystem = 0x25,
+              kCsidlProgramFiles = 0x26, kCsidlCommonFiles = 0x2B;
+constexpr const char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+
+ByteString userFolder(const WindowsFolderSources& s, int csidl, const char* value) {
+    ByteString folder = s.shellFolder(csidl);
+    for (const char* key : {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"})
+        if (folder.empty()) folder = s.registryText(true, key, value);
+    return folder;
+}
+
+ByteString programFolder(const WindowsFolderSources& s, int csidl, const char* value, const ByteString& lastResort) {
+    ByteString folder = s.shellFolder(csidl);
+    if (folder.empty()) folder = s.registryText(false, kCurrentVersion, value);
+    return folder.empty() ? lastResort : folder;
+}
+
+}  // namespace
+
+SpecialFolderTable resolveWindowsFolders(const WindowsFolderSources& s) {
+    SpecialFolderTable t;
+    ByteString windows = s.shellFolder(kCsidlWindows), system = s.shellFolder(kCsidlSystem);
+    if (windows.empty()) windows = s.windowsDirectory;
+    if (system.empty()) system = s.systemDirectory;
+    const ByteString programFiles = windows.Left(2) + "\\Program Files";
+    t[static_cast<uint32_t>(SpecialFolder::windowsDirectory)] = windows;
+    t[static_cast<uint32_t>(SpecialFolder::systemDirectory)] = system;
+    t[static_cast<uint32_t>(SpecialFolder::appData)] = userFolder(s, kCsidlAppData, "AppData");
+    t[static_cast<uint32_t>(SpecialFolder::personal)] = userFolder(s, kCsidlPersonal, "Personal");
+    t[static_cast<uint32_t>(SpecialFolder::programFiles)] =
+        programFolder(s, kCsidlProgramFiles, "ProgramFilesDir", programFiles);
+    t[static_cast<uint32_t>(SpecialFolder::commonFiles)] =
+        programFolder(s, kCsidlCommonFiles, "CommonFilesDir", programFiles + "\\Common Files");
+    return t;
 }
 
 }  // namespace orv

@@ -37,8 +37,27 @@ struct FolderSources {
 // root; the user's folders are empty when there is no home folder at all.
 SpecialFolderTable resolveSpecialFolders(const FolderSources& sources);
 
-// The lookups of the running process.
+// The lookups of the running process (POSIX).
 FolderSources systemFolderSources();
+
+// What the Windows folder lookup consults; tests supply their own.
+struct WindowsFolderSources {
+    // The shell's special-folder service by CSIDL number; empty when it
+    // has no answer (or the shell cannot be loaded).
+    std::function<ByteString(int csidl)> shellFolder;
+    // A text value of HKEY_CURRENT_USER (user) or HKEY_LOCAL_MACHINE,
+    // environment references expanded; empty when absent.
+    std::function<ByteString(bool user, const char* key, const char* value)> registryText;
+    ByteString windowsDirectory;  // from the system, never empty
+    ByteString systemDirectory;
+};
+
+// Resolves every special folder on Windows, in table order: each from the
+// shell service, else from the registry ("User Shell Folders", then "Shell
+// Folders" for the user's folders, "CurrentVersion" for the program
+// folders), and as a last resort "Program Files" and "Program Files\Common
+// Files" on the Windows drive; the user's folders stay empty.
+SpecialFolderTable resolveWindowsFolders(const WindowsFolderSources& sources);
 
 // The value of NAME="..." in the text of an XDG user-dirs.dirs file, with
 // "$HOME" expanded; empty when the file does not name it.

@@ -5,23 +5,29 @@
 // here except privateFolders is async-signal-safe.
 #pragma once
 
+#include "crash/safe_text.h"
+
+#ifndef _WIN32
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "crash/safe_text.h"
+#endif
 
 namespace orv {
 
 inline constexpr size_t kPathCapacity = 4096;
 using PathText = SafeText<kPathCapacity>;
 
-// The file name part of a path.
+// The file name part of a path (after the last "/", or on Windows "\\").
 inline const char* fileNameOf(const char* path) {
     const char* name = path;
-    for (const char* p = path; p && *p; ++p)
+    for (const char* p = path; p && *p; ++p) {
+#ifdef _WIN32
+        if (*p == '\\') name = p + 1;
+#endif
         if (*p == '/') name = p + 1;
+    }
     return name;
 }
 
@@ -44,6 +50,8 @@ inline PrivateFolders privateFolders(const char* stateHome, const char* home, co
     f.fallback.add(temporary && temporary[0] == '/' ? temporary : "/tmp").add('/').add(name).add('-').number(uid);
     return f;
 }
+
+#ifndef _WIN32  // Windows keeps its crash files in the user's own temporary folder
 
 // Opens the folder `name` inside `parent` (AT_FDCWD: relative to the working
 // folder), creating it with mode 0700 when it is missing. Refused (-1) when
@@ -91,5 +99,7 @@ inline bool writeAll(int fd, const char* bytes, size_t n) {
     }
     return true;
 }
+
+#endif
 
 }  // namespace orv

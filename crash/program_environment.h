@@ -30,6 +30,10 @@ struct ProgramEnvironment {
 // the earlier entry in the index.
 void readEnvironment(ProgramEnvironment& env, char** block);
 
+// The same from a Windows environment block: "NAME=value" entries, each
+// ended by a zero byte, the block by another.
+void readEnvironmentBlock(ProgramEnvironment& env, const char* block);
+
 // The value of a variable, the name compared without regard to case; empty
 // when it is not set.
 ByteString environmentValue(const ProgramEnvironment& env, const ByteString& name);
@@ -38,19 +42,27 @@ ByteString environmentValue(const ProgramEnvironment& env, const ByteString& nam
 // from the environment that `env` captured.
 ByteString specialFolder(ProgramEnvironment& env, SpecialFolder which);
 
-// The user's temporary folder: TMPDIR when set, else /tmp.
+// The special folders of the running system, looked up with the
+// environment that `env` captured.
+SpecialFolderTable systemSpecialFolders(const ProgramEnvironment& env);
+
+// The user's temporary folder, without a trailing separator: TMPDIR when
+// set, else /tmp; on Windows TMP, TEMP, USERPROFILE or the Windows folder,
+// the first that is set.
 ByteString temporaryFolder(const ProgramEnvironment& env);
 
 // Creates the program's crash handler, registers it and installs the
 // crash-reporting library with the subject and destination. The handler's
-// private folders come from the captured XDG_STATE_HOME, HOME and TMPDIR. False when the
-// library or its Install call is missing; the program then runs on without.
+// private folders come from the captured XDG_STATE_HOME, HOME and TMPDIR
+// (on Windows the temporary folder). False when the library or its Install
+// call is missing; the program then runs on without.
 bool installCrashReporter(ProgramEnvironment& env);
 
 // Start-up: fills the process-wide environment (the running program's path,
 // argv after its first entry, envp, or the process environment when envp
-// is null) and installs the crash reporter. False when it was already
-// initialised.
+// is null; on Windows the arguments split from the command line and the
+// process's environment block, whatever is passed) and installs the crash
+// reporter. False when it was already initialised.
 bool initProgramEnvironment(int argc, char** argv, char** envp);
 
 // The process-wide environment.

@@ -1,5 +1,7 @@
 #include "crash/system_info.h"
 
+#include "support/numbers.h"
+
 namespace orv {
 
 namespace {
@@ -26,7 +28,33 @@ void addLine(SystemInfoText& out, std::string_view label, std::string_view text)
     out.add(text).add("\r\n");
 }
 
+// Kibibytes of a "Name:   1234 kB" line of /proc/meminfo; 0 when absent.
+uint64_t memInfoKiB(std::string_view meminfo, std::string_view name) {
+    while (!meminfo.empty()) {
+        const size_t end = meminfo.find('\n');
+        const std::string_view line = meminfo.substr(0, end);
+        if (line.size() > name.size() && line.substr(0, name.size()) == name && line[name.size()] == ':')
+            return parseU64(line.substr(name.size() + 1));
+        meminfo = end == std::string_view::npos ? std::string_view() : meminfo.substr(end + 1);
+    }
+    return 0;
+}
+
 }  // namespace
+
+MemoryStatus memoryFromMemInfo(std::string_view meminfo) {
+    MemoryStatus m;
+    const uint64_t total = memInfoKiB(meminfo, "MemTotal");
+    if (total == 0) return m;
+    uint64_t available = memInfoKiB(meminfo, "MemAvailable");
+    if (available == 0) available = memInfoKiB(meminfo, "MemFree");
+    if (available > total) available = total;
+    m.known = true;
+    m.totalBytes = total * 1024;
+    m.freeBytes = available * 1024;
+    m.loadPercent = static_cast<uint32_t>(((total - available) * 100 + total / 2) / total);
+    return m;
+}
 
 // FormatByteSize reads the number as a double, divides it by the unit and
 // prints the quotient with ten decimals ("%.10lf", rounded half to even),

@@ -41,6 +41,10 @@ struct DiskSpace {
 using FigureText = SafeText<128>;
 using SystemInfoText = SafeText<4096>;
 
+// The memory status from the text of /proc/meminfo: MemAvailable (or
+// MemFree) of MemTotal, the load being the share in use.
+MemoryStatus memoryFromMemInfo(std::string_view meminfo);
+
 // The byte-size text of FormatByteSize with the unit chosen by size
 // ("1,023 Bytes", "1.50KB", "2.00GB"), to the same digit.
 FigureText byteSizeText(uint64_t bytes);

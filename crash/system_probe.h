@@ -1,5 +1,5 @@
-// The thin layer over the running Linux system that feeds the system
-// description: kernel and distribution, processor, memory and disk.
+// The thin layer over the running system that feeds the system
+// description: the operating system, processor, memory and disk.
 #pragma once
 
 #include <string_view>
@@ -24,14 +24,11 @@ SystemDescription describeSystem(const ByteString& systemFolder);
 
 // The four-line system description with the memory and disk figures of
 // this moment. Async-signal-safe: it reads them with plain system calls
-// into fixed buffers and allocates nothing.
+// into fixed buffers and allocates nothing (on Windows: calls bound when
+// the description was made).
 SystemInfoText systemInfoNow(const SystemDescription& system);
 
-// The memory status from the text of /proc/meminfo: MemAvailable (or
-// MemFree) of MemTotal, the load being the share in use.
-MemoryStatus memoryFromMemInfo(std::string_view meminfo);
-
-// The content of a small system file; /proc files report no size, so
+// POSIX: the content of a small system file; /proc files report no size, so
 // reading runs to the end. An unreadable file gives an empty text.
 ByteString readSystemFile(const char* path);
 

@@ -1,5 +1,6 @@
-// Reads any bytes as the JSON of an exported package. Whatever the reader
-// accepts must export and import again to the same package file.
+// Reads any bytes as the JSON of an exported package. The fast reader must
+// take exactly what the exact reader takes, as the same package, and
+// whatever is taken must export and import again to the same package file.
 #include <cstddef>
 #include <cstdint>
 
@@ -8,16 +9,20 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view json(reinterpret_cast<const char*>(data), size);
-    orv::Package first;
-    std::string error;
-    if (!orv::packageFromJson(json, "", first, error)) return 0;  // the JSON's encoding, else the locale's
+    orv::Package first, fast;
+    std::string error, fastError;
+    const bool exact = orv::packageFromJson(json, "", first, error);  // the JSON's encoding, else UTF-8
+    orv::ByteString given(json);
+    if (orv::packageFromJson(given, "", fast, fastError) != exact || !(fast == first)) __builtin_trap();
+    if (!exact) return 0;
     orv::ByteString file;
     if (!orv::writePackage(first, file)) return 0;
 
     orv::TextCodec codec;
     codec.open("UTF-8");
     orv::Package second;
-    if (!orv::packageFromJson(orv::packageToJson(first, codec), "", second, error)) __builtin_trap();
+    orv::ByteString exported(orv::packageToJson(first, codec));
+    if (!orv::packageFromJson(exported, "", second, error)) __builtin_trap();
     orv::ByteString again;
     if (!orv::writePackage(second, again) || again != file) __builtin_trap();
     return 0;

@@ -1,5 +1,7 @@
 // Finding the desktop's default application for a URL scheme: the
-// mimeapps.list files and desktop entries of the XDG base directories.
+// mimeapps.list files and desktop entries of the XDG base directories. The
+// link openers' handler look-up on freedesktop.org desktops (Linux and
+// the other POSIX systems).
 #pragma once
 
 #include <functional>
@@ -44,5 +46,10 @@ bool findHandlerCommand(const XdgSearchPaths& paths, const ByteString& mimeType,
 
 // Reads a whole file (close-on-exec, regular files up to 1 MiB only).
 bool readSmallFile(const ByteString& path, ByteString& content);
+
+// findHandlerCommand over the search paths of `env`, read afresh on every
+// look-up, so a handler the user has just chosen counts.
+std::function<bool(const ByteString& handlerType, ByteStringList& command)> desktopHandlerFinder(EnvReader env,
+                                                                                                  FileReader readFile);
 
 }  // namespace orv

@@ -1,4 +1,5 @@
-// Starting a program detached from the editor, without a shell.
+// Starting a program detached from the editor, without a shell. Each
+// platform's backend (launch_posix.cpp, ...) implements this header.
 #pragma once
 
 #include <functional>
@@ -14,8 +15,8 @@ namespace orv {
 ByteString resolveProgram(const ByteString& program);
 
 // Starts the first of the candidate argvs whose program can be executed,
-// argv[0] being the program; an argument ends at its first 0 byte. The
-// child is started with posix_spawn in a session of its own, with its
+// argv[0] being the program; an argument ends at its first 0 byte. On
+// POSIX the child is started with posix_spawn in a session of its own, with its
 // standard input on /dev/null, no other open files of ours than standard
 // output and error, default signal handling and an empty signal mask. A
 // thread of ours waits for it to end, so it never lingers as a zombie.

@@ -1,37 +1,18 @@
 #include "links/open_link.h"
 
-#include <cstdlib>
-
-#include "links/link_arguments.h"
-
 namespace orv {
 
-namespace {
-
-bool buildArguments(LinkKind kind, const ByteStringList& command, const ByteString& link, ByteStringList& argv) {
-    return kind == LinkKind::Web ? webArguments(command, link, argv) : mailArguments(command, link, argv);
-}
-
-}  // namespace
-
-LinkSystem realLinkSystem() {
-    return {[](const char* name) -> const char* { return std::getenv(name); }, readSmallFile, launchDetached};
-}
-
 LinkOpened openLink(const LinkSystem& system, LinkKind kind, const ByteString& link) {
-    ByteStringList argv;
-    if (!buildArguments(kind, fallbackCommand(), link, argv)) return LinkOpened::Refused;
+    ByteString target;
+    if (!linkTarget(kind, link, target)) return LinkOpened::Refused;
     // The desktop's handler first, xdg-open after it.
     std::vector<ByteStringList> candidates;
-    const ByteString type = kind == LinkKind::Web ? webHandlerType(link) : ByteString(kMailHandlerType);
     ByteStringList command;
-    ByteStringList handlerArgv;
-    if (findHandlerCommand(xdgSearchPaths(system.env), type, system.readFile, command) &&
-        buildArguments(kind, command, link, handlerArgv)) {
-        candidates.push_back(handlerArgv);
-    }
-    candidates.push_back(argv);
-    return system.launch(candidates) ? LinkOpened::Started : LinkOpened::NotStarted;
+    ByteStringList argv;
+    if (system.findHandler(handlerType(kind, target), command) && linkArguments(kind, command, link, argv))
+        candidates.push_back(argv);
+    if (!target.empty() && linkArguments(kind, fallbackCommand(), link, argv)) candidates.push_back(argv);
+    return !candidates.empty() && system.launch(candidates) ? LinkOpened::Started : LinkOpened::NotStarted;
 }
 
 LinkKind linkKindOf(const ByteString& link) { return isMailLink(link) ? LinkKind::Mail : LinkKind::Web; }

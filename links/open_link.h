@@ -1,42 +1,43 @@
 // Opening a web or mail link in the user's browser or mail client.
 //
-// The program comes from the desktop's default handler of the link's URL
-// scheme (x-scheme-handler/https, .../http or .../mailto, found through the
-// mimeapps.list files and desktop entries of the XDG directories); where
-// there is none, it is unusable or it cannot be started, xdg-open is
-// started instead. The program is started directly, never through a shell:
-// the link reaches it as one argument whatever characters it holds.
+// The link first passes its rules (link_arguments.h): a web link reaches
+// only a web browser as an http or https address, a mail link only a mail
+// client as a mailto address. The program is the desktop's handler for the
+// link's kind, found by the platform's backend; where there is none, it is
+// unusable or it cannot be started, xdg-open is started with the link
+// instead (never for an empty link). Programs are started directly, never
+// through a shell: the link reaches them as one argument whatever
+// characters it holds.
 //
 // openLink is the one way a link leaves the program: the dialogs' "Test"
 // labels, the link label's own opening and OpenWebLink / OpenMailLink all
 // come through it.
 #pragma once
 
-#include "links/desktop_handlers.h"
+#include <functional>
+
 #include "links/launch.h"
+#include "links/link_arguments.h"
 #include "support/byte_string.h"
 
 namespace orv {
 
-enum class LinkKind { Web, Mail };
+// The command words (program first, field codes in place) of the
+// desktop's handler for a handler type such as "x-scheme-handler/https";
+// false when there is none that can be used.
+using HandlerFinder = std::function<bool(const ByteString& handlerType, ByteStringList& command)>;
 
-// What opening a link needs from the system: the XDG variables, the
-// handler files and the launcher. The program uses realLinkSystem(); tests
-// hand in their own.
+// What opening a link needs from the system. The program uses
+// realLinkSystem(); tests hand in their own.
 struct LinkSystem {
-    EnvReader env;
-    FileReader readFile;
+    HandlerFinder findHandler;
     Launcher launch;
 };
+// The desktop of this process's environment and launchDetached.
 LinkSystem realLinkSystem();
 
 enum class LinkOpened { Refused, NotStarted, Started };
 
-// Web: a link that looks like an option (after leading blanks and control
-// bytes) is refused; backslashes become forward slashes. Mail: a non-empty
-// link that is not a mailto link is refused; an empty one starts the mail
-// client alone; only the to, cc, bcc, subject, body and in-reply-to
-// parameters are handed on.
 LinkOpened openLink(const LinkSystem& system, LinkKind kind, const ByteString& link);
 
 // Mail for a mailto link, web for anything else.

@@ -89,6 +89,16 @@ bool findHeaderValue(const ByteStringList& lines, const ByteString& name, ByteSt
     return false;
 }
 
+ByteStringList findHeaderValues(const ByteStringList& lines, const ByteString& name) {
+    ByteStringList values;
+    ByteString value;
+    for (const ByteString& line : lines) {
+        const ByteStringList one{line};
+        if (findHeaderValue(one, name, value)) values.push_back(value);
+    }
+    return values;
+}
+
 bool isFollowedRedirect(uint32_t code) {
     return code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
 }

@@ -13,6 +13,10 @@ namespace orv {
 // bytes trimmed from both ends; false when there is none.
 bool findHeaderValue(const ByteStringList& lines, const ByteString& name, ByteString& value);
 
+// The values of every line "Name:value" whose name matches, in order,
+// trimmed as findHeaderValue trims them.
+ByteStringList findHeaderValues(const ByteStringList& lines, const ByteString& name);
+
 // True for the status codes whose Location is followed: 301, 302, 303,
 // 307 and 308.
 bool isFollowedRedirect(uint32_t statusCode);

@@ -1,43 +1,108 @@
 #include "net/proxy.h"
 
+#include <arpa/inet.h>
+
 #include <cstdlib>
+#include <cstring>
 
 #include "net/http_request.h"
 #include "net/resolve.h"
+#include "support/numbers.h"
 
 namespace orv {
 namespace {
 
-ByteString variable(const char* lower, const char* upper) {
-    const char* value = std::getenv(lower);
-    if (!value || !*value) value = std::getenv(upper);
+// The variable's value and, through `name`, which of the two spellings
+// gave it.
+ByteString variable(const char* lower, const char* upper, const char*& name) {
+    const char* value = std::getenv(name = lower);
+    if (!value || !*value) value = std::getenv(name = upper);
+    if (!value || !*value) name = lower;
     return ByteString(value);
+}
+
+// An IPv4 or IPv6 address in its 4 or 16 bytes; false for anything else.
+struct Address {
+    unsigned char bytes[16] = {};
+    uint32_t bits = 0;  // 32 or 128
+};
+bool parseAddress(const ByteString& text, Address& address) {
+    ByteString t = text;
+    if (inet_pton(AF_INET, t.c_str(), address.bytes) == 1) address.bits = 32;
+    else if (inet_pton(AF_INET6, t.c_str(), address.bytes) == 1) address.bits = 128;
+    else return false;
+    return true;
+}
+
+// Whether an entry, an address or a network "address/bits", holds the
+// address. A name never matches an address.
+bool entryHoldsAddress(const ByteString& entry, const Address& host) {
+    const uint32_t slash = entry.find('/');
+    Address network;
+    if (!parseAddress(bareHost(entry.Left(slash)), network) || network.bits != host.bits) return false;
+    uint32_t bits = network.bits;
+    if (slash != ByteString::npos) {
+        const ByteString prefix = entry.Mid(slash + 1);
+        bool digits = !prefix.empty() && prefix.length() <= 3;
+        for (uint32_t i = 0; i < prefix.length(); ++i) digits = digits && prefix[i] >= '0' && prefix[i] <= '9';
+        if (!digits || parseU32(prefix) > network.bits) return false;
+        bits = parseU32(prefix);
+    }
+    const uint32_t whole = bits / 8, rest = bits % 8;
+    if (std::memcmp(network.bytes, host.bytes, whole) != 0) return false;
+    const unsigned mask = (0xFF00u >> rest) & 0xFFu;
+    return rest == 0 || (network.bytes[whole] & mask) == (host.bytes[whole] & mask);
+}
+
+// Whether an entry names the host or a domain it lies in.
+bool entryHoldsName(ByteString entry, const ByteString& name) {
+    while (!entry.empty() && entry[0] == '.') entry = entry.Mid(1);
+    if (entry.empty() || entry.length() > name.length()) return false;
+    const uint32_t at = name.length() - entry.length();
+    return name.Mid(at) == entry && (at == 0 || name[at - 1] == '.');
 }
 
 bool bypassed(const ByteString& noProxy, const ByteString& host) {
     ByteString name = bareHost(host);
     name.toLower();
+    Address address;
+    const bool isAddress = parseAddress(name, address);
     ByteString list = noProxy;
     list.replaceAll(" ", ",");
+    list.replaceAll("\t", ",");
     for (ByteString entry : split(list, ',')) {
-        entry = bareHost(entry);
         entry.toLower();
-        while (!entry.empty() && entry[0] == '.') entry = entry.Mid(1);
         if (entry == "*") return true;
-        if (entry.empty() || entry.length() > name.length()) continue;
-        const uint32_t at = name.length() - entry.length();
-        if (name.Mid(at) == entry && (at == 0 || name[at - 1] == '.')) return true;
+        if (isAddress ? entryHoldsAddress(entry, address) : entryHoldsName(bareHost(entry), name)) return true;
     }
     return false;
+}
+
+// The port after the host of a proxy's "host[:port]": 1080 when none is
+// given, false when it is not a number from 1 to 65535 or anything
+// follows its digits.
+bool proxyPort(const ByteString& authority, const ByteString& host, uint16_t& port) {
+    port = 1080;
+    if (authority.length() <= host.length() + 1) return true;  // none, or a bare ":"
+    const ByteString text = authority.Mid(host.length() + 1);
+    uint32_t zeros = 0;
+    while (zeros < text.length() && text[zeros] == '0') ++zeros;
+    bool digits = text.length() - zeros <= 5;  // no number so long that it wraps
+    for (uint32_t i = 0; i < text.length(); ++i) digits = digits && text[i] >= '0' && text[i] <= '9';
+    const uint32_t value = digits ? parseU32(text.Mid(zeros)) : 0;
+    if (value < 1 || value > 65535) return false;
+    port = static_cast<uint16_t>(value);
+    return true;
 }
 
 }  // namespace
 
 NetEnvironment NetEnvironment::fromProcess() {
     NetEnvironment e;
-    e.httpProxy = variable("http_proxy", "HTTP_PROXY");
-    e.httpsProxy = variable("https_proxy", "HTTPS_PROXY");
-    e.noProxy = variable("no_proxy", "NO_PROXY");
+    e.httpProxy = variable("http_proxy", "HTTP_PROXY", e.httpProxyName);
+    e.httpsProxy = variable("https_proxy", "HTTPS_PROXY", e.httpsProxyName);
+    const char* ignored = nullptr;
+    e.noProxy = variable("no_proxy", "NO_PROXY", ignored);
     e.certFile = ByteString(std::getenv("SSL_CERT_FILE"));
     e.certDir = ByteString(std::getenv("SSL_CERT_DIR"));
     return e;
@@ -47,12 +112,13 @@ bool proxyFor(const NetEnvironment& environment, bool secure, const ByteString& 
               ByteString& problem) {
     proxy = ProxyServer();
     ByteString text = secure ? environment.httpsProxy : environment.httpProxy;
+    const ByteString name = secure ? environment.httpsProxyName : environment.httpProxyName;
+    const ByteString kind = secure ? "secure locations" : "web locations";
     text.trim();
     if (text.empty() || bypassed(environment.noProxy, host)) return true;
     const uint32_t schemeEnd = text.find(ByteString("://"));
     if (schemeEnd != ByteString::npos && !text.Left(schemeEnd).equalsNoCase("http")) {
-        problem = secure ? "The proxy set for secure locations (https_proxy) is not an HTTP proxy."
-                         : "The proxy set for web locations (http_proxy) is not an HTTP proxy.";
+        problem = "The proxy set for " + kind + " (" + name + ") is not an HTTP proxy.";
         return false;
     }
     ByteString authority = text.Mid(schemeEnd == ByteString::npos ? 0 : schemeEnd + 3);
@@ -67,7 +133,11 @@ bool proxyFor(const NetEnvironment& environment, bool secure, const ByteString& 
     }
     ByteString scheme, path;
     HttpRequest::ParseUrl("http://" + authority, scheme, proxy.host, proxy.port, path);
-    if (proxy.port == 0) proxy.port = 1080;
+    if (!proxyPort(authority, proxy.host, proxy.port)) {
+        problem = "The proxy set for " + kind + " (" + name + ") has a port that is not a number from 1 to 65535.";
+        proxy = ProxyServer();
+        return false;
+    }
     return true;
 }
 

@@ -1,8 +1,9 @@
 // Host addresses for the socket layer, found within a time limit.
 #pragma once
 
-#include <sys/socket.h>
 #include <vector>
+
+#include "net/socket.h"
 
 #include "support/byte_string.h"
 

@@ -1,16 +1,7 @@
 #include "net/socket.h"
 
-#include <arpa/inet.h>
 #include <algorithm>
-#include <cerrno>
-#include <ctime>
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <cstring>
 
 #include "net/resolve.h"
 #include "net/socket_errors.h"
@@ -20,18 +11,6 @@
 namespace orv {
 namespace detail {
 
-void recordErrno() { setLastSocketError(socketErrorFromErrno(errno)); }
-
-int pollFor(int fd, short events, int ms) {
-    pollfd p{fd, events, 0};
-    int rc;
-    do {
-        rc = ::poll(&p, 1, ms);
-    } while (rc < 0 && errno == EINTR);
-    if (rc < 0) recordErrno();
-    return rc;
-}
-
 int waitBudget(const SocketState& s, uint32_t limitMs) {
     int64_t ms = limitMs == 0 ? -1 : limitMs;
     if (s.deadline != Deadline::max()) {
@@ -40,17 +19,6 @@ int waitBudget(const SocketState& s, uint32_t limitMs) {
         if (ms < 0 || bounded < ms) ms = bounded;
     }
     return ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(ms);
-}
-
-bool switchBlocking(SocketState& s, uint32_t flag) {
-    int on = flag == 1 ? 1 : 0;
-    if (s.handle < 0 || ::ioctl(s.handle, FIONBIO, &on) != 0) {
-        if (s.handle < 0) setLastSocketError(10038);
-        else recordErrno();
-        return false;
-    }
-    s.nonBlocking = static_cast<uint32_t>(on);
-    return true;
 }
 
 }  // namespace detail
@@ -78,48 +46,35 @@ bool waitState(const SocketState& s, short events, uint32_t seconds, uint32_t mi
     return pollFor(s.handle, events, toPollMs(seconds, microseconds)) != 0;
 }
 
-socklen_t addressLength(const sockaddr_storage& a) {
-    return a.ss_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
-}
-
 void setPort(sockaddr_storage& a, uint16_t port) {
-    if (a.ss_family == AF_INET6) reinterpret_cast<sockaddr_in6*>(&a)->sin6_port = htons(port);
-    else reinterpret_cast<sockaddr_in*>(&a)->sin_port = htons(port);
+    const unsigned char bytes[2] = {static_cast<unsigned char>(port >> 8), static_cast<unsigned char>(port)};
+    uint16_t network;  // network byte order, most significant byte first
+    std::memcpy(&network, bytes, 2);
+    if (a.ss_family == AF_INET6) reinterpret_cast<sockaddr_in6*>(&a)->sin6_port = network;
+    else reinterpret_cast<sockaddr_in*>(&a)->sin_port = network;
 }
 
 // A connect that gives up after the connection time-out or at the
 // deadline; the socket is blocking again afterwards.
 bool connectWithTimeout(SocketState& s) {
-    int flags = ::fcntl(s.handle, F_GETFL, 0);
-    ::fcntl(s.handle, F_SETFL, flags | O_NONBLOCK);
-    bool ok = false;
-    if (::connect(s.handle, reinterpret_cast<const sockaddr*>(&s.address), addressLength(s.address)) == 0) {
-        ok = true;
-    } else if (errno != EINPROGRESS) {
-        recordErrno();
-    } else {
-        int rc = pollFor(s.handle, POLLOUT, waitBudget(s, s.timeouts.connectMilliseconds));
+    setNonBlockingNow(s.handle, true);
+    const int started = startConnect(s.handle, s.address);
+    bool ok = started == 1;
+    if (started == 0) {
+        const int rc = pollFor(s.handle, POLLOUT, waitBudget(s, s.timeouts.connectMilliseconds));
         if (rc == 0) setLastSocketError(kSocketTimedOut);
-        if (rc > 0) {
-            int err = 0;
-            socklen_t len = sizeof err;
-            ::getsockopt(s.handle, SOL_SOCKET, SO_ERROR, &err, &len);
-            if (err != 0) setLastSocketError(socketErrorFromErrno(err));
-            ok = err == 0;
-        }
+        if (rc > 0) ok = connectOutcome(s.handle);
     }
-    ::fcntl(s.handle, F_SETFL, flags);
+    setNonBlockingNow(s.handle, false);
     return ok;
 }
 
 // Creates the socket for `address` and connects or binds it.
 bool openSocket(SocketState& s, const sockaddr_storage& address, uint32_t connectionType) {
-    if (s.handle >= 0) ::close(s.handle);  // an earlier address that failed
+    if (s.handle >= 0) closeSocket(s.handle);  // an earlier address that failed
     s.address = address;
     s.family = address.ss_family;
-    s.handle = ::socket(s.family, s.type, s.protocol);
-    if (s.handle < 0) {
-        recordErrno();
+    if (!createSocket(s)) {
         s.handle = -1;
         s.errorText += "Error:  Unable to create a socket.\n";
         return false;
@@ -128,18 +83,9 @@ bool openSocket(SocketState& s, const sockaddr_storage& address, uint32_t connec
         s.errorText += "Error:  Unable to switch to blocking mode.\n";
         return false;
     }
-    if (connectionType == 0) {
-        // A request goes out as several small writes: each leaves at once
-        // instead of waiting for the peer's delayed acknowledgement.
-        int on = 1;
-        ::setsockopt(s.handle, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        return connectWithTimeout(s);
-    }
-    int on = 1;
-    ::setsockopt(s.handle, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (::bind(s.handle, reinterpret_cast<const sockaddr*>(&s.address), addressLength(s.address)) == 0) return true;
-    recordErrno();
-    return false;
+    prepareSocket(s.handle, connectionType);
+    if (connectionType == 0) return connectWithTimeout(s);
+    return bindSocket(s.handle, s.address);
 }
 
 }  // namespace
@@ -152,22 +98,25 @@ bool disconnectState(SocketState& s) {
         s.errorText += "Error:  Socket not connected.\n";
         return false;
     }
+    // Draining says nothing about the operation that failed before it.
+    const int32_t lastError = lastSocketError();
     switchBlocking(s, 0);
     // A listening socket has no connection to shut down or drain. Draining
     // ends after the wait time, and at the deadline.
     const bool listening = s.connectionType == 1;
-    if (!listening) ::shutdown(s.handle, SHUT_WR);
+    if (!listening) shutdownSending(s.handle);
     const int waitMs = std::min(toPollMs(s.waitSeconds, s.waitMicroseconds), waitBudget(s, 0x7FFFFFFF));
     if (!listening && pollFor(s.handle, POLLIN, waitMs) != 0) {
         const auto end = Deadline::clock::now() + std::chrono::milliseconds(waitMs);
         char scratch[4096];
-        ssize_t n;
+        long n;
         do {
-            n = ::recv(s.handle, scratch, sizeof scratch, MSG_DONTWAIT);
-        } while ((n > 0 || (n < 0 && errno == EAGAIN)) && Deadline::clock::now() < end &&
+            n = receiveSome(s.handle, scratch, sizeof scratch);
+        } while ((n > 0 || (n < 0 && lastSocketError() == kSocketWouldBlock)) && Deadline::clock::now() < end &&
                  pollFor(s.handle, POLLIN, std::min(waitMs, waitBudget(s, 0x7FFFFFFF))) > 0);
     }
-    ::close(s.handle);
+    closeSocket(s.handle);
+    setLastSocketError(lastError);
     s.family = AF_INET;
     s.type = SOCK_STREAM;
     s.protocol = 0;
@@ -237,15 +186,10 @@ bool sendState(SocketState& s, const ByteString& data) {
             ok = false;
             break;
         }
-        const ssize_t n = ::send(s.handle, data.data() + sent, data.length() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0 && (errno == EINTR || ((errno == EAGAIN || errno == EWOULDBLOCK) && s.nonBlocking == 0)))
-            continue;
-        if (n < 0) {
-            recordErrno();
-            ok = false;
-        } else {
-            sent += static_cast<uint32_t>(n);
-        }
+        const long n = sendSome(s.handle, data.data() + sent, data.length() - sent, s.nonBlocking == 0);
+        if (n < 0 && lastSocketError() == kSocketWouldBlock && s.nonBlocking == 0) continue;
+        if (n < 0) ok = false;
+        else sent += static_cast<uint32_t>(n);
     }
     if (ok) return true;
     s.errorText += "Error:  Unable to send data.\n";
@@ -267,18 +211,11 @@ bool receiveState(SocketState& s, ByteString& buffer) {
         return false;
     }
     // One read takes what is waiting, between 1 KiB and 1 MiB.
-    int waiting = 0;
-    if (::ioctl(s.handle, FIONREAD, &waiting) != 0) waiting = 0;
-    uint32_t size = waiting < static_cast<int>(kMinRead) ? kMinRead : static_cast<uint32_t>(waiting);
-    if (size > kMaxRead) size = kMaxRead;
+    const uint32_t size = std::clamp(bytesWaiting(s.handle), kMinRead, kMaxRead);
     buffer.setLength(size);
-    ssize_t n;
-    do {
-        n = ::recv(s.handle, buffer.data(), size, 0);
-    } while (n < 0 && errno == EINTR);
+    const long n = receiveSome(s.handle, buffer.data(), size);
     if (n < 0) {
         buffer.clear();
-        recordErrno();
         if (lastSocketError() == kSocketWouldBlock) return true;
         s.errorText += "Error:  Unable to receive data.\n";
         return false;
@@ -292,9 +229,8 @@ bool receiveState(SocketState& s, ByteString& buffer) {
 namespace {
 
 bool listenState(SocketState& s) {
-    if (s.handle >= 0 && ::listen(s.handle, 0x7FFFFFFF) == 0) return true;
+    if (s.handle >= 0 && listenSocket(s.handle)) return true;
     if (s.handle < 0) setLastSocketError(10038);
-    else recordErrno();
     s.errorText += "Error:  Unable to listen on the socket connection.\n";
     return false;
 }
@@ -309,13 +245,8 @@ bool acceptInto(SocketState& fresh) {
         fresh.handle = -1;
         return false;
     }
-    const int listening = fresh.handle;
-    socklen_t len = sizeof fresh.address;
-    do {
-        fresh.handle = ::accept(listening, reinterpret_cast<sockaddr*>(&fresh.address), &len);
-    } while (fresh.handle < 0 && errno == EINTR);
+    fresh.handle = acceptSocket(fresh.handle, fresh.address);
     if (fresh.handle < 0) {
-        recordErrno();
         fresh.handle = -1;
         fresh.errorText += "Error:  Unable to accept the new connection.\n";
         return false;
@@ -327,7 +258,7 @@ bool acceptInto(SocketState& fresh) {
 
 }  // namespace
 
-SocketLibrary::SocketLibrary() : started_(true) {}
+SocketLibrary::SocketLibrary() : started_(startSocketLibrary()) {}
 SocketLibrary::~SocketLibrary() = default;
 
 std::shared_ptr<SocketLibrary> SocketLibrary::instance() {
@@ -476,12 +407,7 @@ bool SocketHandle::Listen() {
 uint16_t SocketHandle::LocalPort() {
     auto s = acquire();
     std::lock_guard<std::mutex> guard(s->lock);
-    sockaddr_storage local{};
-    socklen_t len = sizeof local;
-    if (s->state.handle < 0 || ::getsockname(s->state.handle, reinterpret_cast<sockaddr*>(&local), &len) != 0)
-        return 0;
-    return ntohs(local.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&local)->sin6_port
-                                             : reinterpret_cast<sockaddr_in*>(&local)->sin_port);
+    return s->state.handle < 0 ? 0 : localPort(s->state.handle);
 }
 
 }  // namespace orv

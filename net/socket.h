@@ -11,14 +11,21 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#ifdef _WIN32
+#include <winsock2.h>  // types and constants only: the functions are bound at run time
+#include <ws2tcpip.h>
+#else
 #include <netinet/in.h>
+#include <poll.h>
+#endif
 
 #include "support/byte_string.h"
 
 namespace orv {
 
-// The process-wide sockets library. Starting it has nothing to do on this
-// platform, but its lifetime is kept so that the layer has one place for it.
+// The process-wide sockets library: started with the first socket (on
+// Windows WSAStartup; nothing on POSIX) and kept until the program ends. A
+// library that cannot be started fails each operation, never the program.
 class SocketLibrary {
 public:
     SocketLibrary();
@@ -53,6 +60,8 @@ struct SocketState {
     int32_t type = SOCK_STREAM;
     int32_t protocol = 0;
     sockaddr_storage address{};  // the peer (connect, accept) or local (bind) address
+    // The socket, -1 for none. A Windows socket is a kernel handle, whose
+    // value always fits in 32 bits.
     int handle = -1;
     uint32_t connectionType = 0;  // 0 outgoing, 1 bound and waiting to accept
     uint32_t nonBlocking = 0;

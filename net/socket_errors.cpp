@@ -1,8 +1,6 @@
 #include "net/socket_errors.h"
 
-#include <cerrno>
 #include <iterator>
-#include <netdb.h>
 
 #include "support/numbers.h"
 
@@ -78,72 +76,6 @@ const SocketErrorRow* findSocketError(int32_t code) {
     return nullptr;
 }
 
-int32_t socketErrorFromErrno(int err) {
-    switch (err) {
-    case 0: return 0;
-    case EINTR: return 10004;
-    case EACCES: case EPERM: return 10013;
-    case EFAULT: return 10014;
-    case EINVAL: return 10022;
-    case EMFILE: case ENFILE: return 10024;
-    case EAGAIN: return kSocketWouldBlock;
-#if EWOULDBLOCK != EAGAIN
-    case EWOULDBLOCK: return kSocketWouldBlock;
-#endif
-    case EINPROGRESS: return 10036;
-    case EALREADY: return 10037;
-    case ENOTSOCK: case EBADF: return 10038;
-    case EDESTADDRREQ: return 10039;
-    case EMSGSIZE: return 10040;
-    case EPROTOTYPE: return 10041;
-    case ENOPROTOOPT: return 10042;
-    case EPROTONOSUPPORT: return 10043;
-    case ESOCKTNOSUPPORT: return 10044;
-    case EOPNOTSUPP: return 10045;
-    case EPFNOSUPPORT: return 10046;
-    case EAFNOSUPPORT: return 10047;
-    case EADDRINUSE: return 10048;
-    case EADDRNOTAVAIL: return 10049;
-    case ENETDOWN: return 10050;
-    case ENETUNREACH: return 10051;
-    case ENETRESET: return 10052;
-    case ECONNABORTED: return 10053;
-    case ECONNRESET: case EPIPE: return 10054;
-    case ENOBUFS: return 10055;
-    case EISCONN: return 10056;
-    case ENOTCONN: return 10057;
-    case ESHUTDOWN: return 10058;
-    case ETIMEDOUT: return kSocketTimedOut;
-    case ECONNREFUSED: return kSocketConnRefused;
-    case EHOSTDOWN: return 10064;
-    case EHOSTUNREACH: return 10065;
-    case ENOMEM: return 8;
-    case ECANCELED: return 995;
-    default: return kSocketCallFailure;
-    }
-}
-
-int32_t socketErrorFromResolver(int eai, int err) {
-    switch (eai) {
-    case 0: return 0;
-    case EAI_NONAME: return kSocketHostNotFound;
-    case EAI_AGAIN: return 11002;
-    case EAI_FAIL: return 11003;
-#ifdef EAI_NODATA
-    case EAI_NODATA: return 11004;
-#endif
-#ifdef EAI_ADDRFAMILY
-    case EAI_ADDRFAMILY: return 11004;
-#endif
-    case EAI_FAMILY: return 10047;
-    case EAI_SOCKTYPE: return 10044;
-    case EAI_SERVICE: return 10109;
-    case EAI_MEMORY: return 8;
-    case EAI_SYSTEM: return socketErrorFromErrno(err);
-    default: return 11003;
-    }
-}
-
 int32_t lastSocketError() { return tLastError; }
 void setLastSocketError(int32_t code) { tLastError = code; }
 
@@ -160,6 +92,16 @@ ByteString describeSocketError(int32_t code) {
         out += "Unknown socket error.";
     }
     return out;
+}
+
+int32_t socketErrorIn(const ByteString& text) {
+    static constexpr std::string_view kMark = "Socket Error:  ";
+    const size_t at = text.view().rfind(kMark);
+    if (at == std::string_view::npos) return 0;
+    size_t end = at + kMark.size();
+    const size_t start = end;
+    while (end < text.length() && text.view()[end] >= '0' && text.view()[end] <= '9') ++end;
+    return end > start && end - start <= 9 ? static_cast<int32_t>(parseU32(text.view().substr(start, end - start))) : 0;
 }
 
 }  // namespace orv

@@ -1,9 +1,11 @@
 // File access: a file object with fopen-style modes and 64-bit position
 // bookkeeping, whole-file loading and saving, and path services.
 //
-// Every path passes sanitizePath before it reaches the system. Handles are
-// opened close-on-exec, so browsers and mail clients that the program
-// starts never inherit them. All operations report success as true.
+// This header is the same on every platform; each system's backend
+// (file_posix.cpp, ...) supplies the calls that touch the system. Every path
+// passes sanitizePath before it reaches the system. Handles are opened
+// close-on-exec, so browsers and mail clients that the program starts never
+// inherit them. All operations report success as true.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +32,7 @@ public:
     // for an empty path, an unknown mode, a directory or a system failure.
     bool open(const ByteString& path, const ByteString& mode);
     bool close();  // always true
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return handle_ != kClosed; }
     bool readable() const { return readable_; }
     bool writable() const { return writable_; }
 
@@ -49,11 +51,13 @@ public:
     bool lastWriteComplete() const { return lastWriteComplete_; }
     bool lastReadFailed() const { return lastReadFailed_; }
 
-    // Moves the position by a decimal offset text (optional sign, digits):
-    // mode 0 to the offset, 1 to size minus offset, 2 forward by it, 3 back
-    // by it; other modes leave it. The arithmetic is unsigned 64-bit and a
-    // result beyond the size is cut to the size, so moving back past the
-    // start lands at the end. Fails only when the file is closed.
+    // Moves the position. The offset is decimal text (a sign is allowed and
+    // read as the stream reader reads numbers); the mode says what it counts
+    // from: 0 the start, 1 back from the end, 2 onward from here, 3 back from
+    // here, anything else leaves the position alone. The sum wraps like any
+    // unsigned 64-bit sum and is then held to the size, so a step back past
+    // the start wraps round and ends up at the end of the file, never before
+    // it. Fails only when the file is closed.
     bool seek(int mode, const ByteString& offset);
     // The position and the size (as last learnt or grown by writes), as
     // unsigned decimal text.
@@ -66,7 +70,10 @@ public:
     bool refreshSize();
 
 private:
-    int fd_ = -1;
+    // The system's descriptor or handle; kClosed (what both an invalid
+    // descriptor and an invalid handle are) when there is none.
+    static constexpr intptr_t kClosed = -1;
+    intptr_t handle_ = kClosed;
     bool readable_ = false;
     bool writable_ = false;
     bool lastWriteComplete_ = true;
@@ -75,9 +82,20 @@ private:
     uint64_t size_ = 0;
 };
 
-// Removes the characters * ? " < > | from a path in place; always true. The
-// separator is "/", and a backslash is an ordinary character.
+// Turns a path into the name the system is given; always true. A POSIX
+// system takes any byte but 0 in a name, so there the path stays exactly as
+// given: "a?b.dat" is its own file, never "ab.dat". Windows gives some names
+// a meaning of their own, so its backend rewrites them (windowsSafePath).
 bool sanitizePath(ByteString& path);
+
+// The Windows form of a path, rewritten in place; always true. Windows
+// reads * ? " < > | as wildcards and redirections, so they go; "/" becomes
+// "\"; and a folder or file named like a device (NUL, CON, AUX, PRN,
+// CLOCK$, COM0-COM9, LPT0-LPT9, in any letter case, compared as a whole:
+// "con.txt" and "COM10" are ordinary) is dropped from the path, so the
+// path never opens a device. Empty parts stay, so "\\server\share" and
+// trailing separators survive.
+bool windowsSafePath(ByteString& path);
 
 // Whether the path names an existing entry that is not a directory (one
 // trailing "/" is ignored).
@@ -97,10 +115,13 @@ bool loadFile(ByteString& target, const ByteString& path);
 // the text goes to a new file in the same folder, which is flushed to disk
 // and then renamed over the target. An existing file keeps its permission
 // bits; a symbolic link keeps pointing at the file it names, which is the
-// one replaced. Fails, leaving the target untouched and no stray file
-// behind, when the target exists but may not be written by us or is not a
-// regular file, when the folder is missing or not writable, or when any
-// write, flush or rename fails (a full disk included).
+// one replaced. A link that someone else planted in a shared folder (sticky
+// and writable by all, like /tmp) is not followed unless its owner is the
+// user or the folder's owner, whatever the system's own protection says.
+// Fails, leaving the target untouched and no stray file behind, when the
+// target exists but may not be written by us or is not a regular file, when
+// the folder is missing or not writable, when a link may not be followed,
+// or when any write, flush or rename fails (a full disk included).
 bool saveFile(const ByteString& text, const ByteString& path);
 
 }  // namespace orv

@@ -301,27 +301,34 @@ bool writePackage(const Package& package, ByteString& out) {
     return true;
 }
 
-bool readPackage(Package& package, const ByteString& content) {
+bool readPackage(Package& package, const ByteString& content, PackageReadReport* report) {
     PackStream file;
     std::string_view signature;
     if (!file.beginRead(content) || !file.readView(signature) || signature != kPackageSignature) return false;
     uint32_t formatVersion = 0;  // every version is read the same way
-    file.readNumber(formatVersion);
+    bool complete = file.readNumber(formatVersion);
 
     // Texts only share the file's bytes, so the common information cannot
     // fail; it replaces the package's texts only when everything is read.
     ByteString common[CommonInfo::kFieldCount];
     bool present[CommonInfo::kFieldCount] = {};
     PackStream commonList;
-    if (file.readList(commonList))
+    const bool haveCommon = file.readList(commonList);
+    complete = complete && haveCommon;
+    if (haveCommon)
         for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) present[i] = commonList.readEntry(common[i]);
 
     Reading r(content.length());
     RecordArray<VersionRecord> versions;
     RecordArray<FeatureRecord> features;
     RecordArray<BugRecord> bugs;
-    if (!readCollection(file, versions, r) || !readCollection(file, features, r) || !readCollection(file, bugs, r))
-        return false;
+    complete = complete && file.isOpen();  // the three collections follow, each an entry
+    if (!readCollection(file, versions, r)) return false;
+    complete = complete && file.isOpen();
+    if (!readCollection(file, features, r)) return false;
+    complete = complete && file.isOpen();
+    if (!readCollection(file, bugs, r)) return false;
+    if (report) *report = {!complete || file.cutShort(), file.bytesLeft()};
     for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i)
         if (present[i]) package.common.field(i) = std::move(common[i]);
     package.versions = std::move(versions);

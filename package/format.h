@@ -22,6 +22,13 @@ inline constexpr uint32_t kReadMemoryFactor = 32;
 // or memory runs out.
 bool writePackage(const Package& package, ByteString& out);
 
+// What reading a package noticed about the file's end, for callers that
+// warn about damaged files. The reader loads what is there either way.
+struct PackageReadReport {
+    bool endedEarly = false;     // an entry promised more bytes than the file holds, or entries are missing
+    uint64_t trailingBytes = 0;  // bytes after the last collection
+};
+
 // Reads a whole package file into `package`. False, with `package`
 // unchanged, if `content` is empty or its first entry is not exactly the
 // signature, and when reading would need more memory than the system gives
@@ -31,7 +38,8 @@ bool writePackage(const Package& package, ByteString& out);
 // default record), a collection whose list is missing is left empty, and a
 // common information text whose entry is missing keeps its previous value.
 // Bytes after the last collection are ignored. The package's texts share
-// `content`'s storage rather than copy it.
-bool readPackage(Package& package, const ByteString& content);
+// `content`'s storage rather than copy it. `report`, when given, says
+// whether the file ended early or went on after its end.
+bool readPackage(Package& package, const ByteString& content, PackageReadReport* report = nullptr);
 
 }  // namespace orv

@@ -104,6 +104,7 @@ bool PackStream::readShort(std::string_view& entry) {
     const uint32_t length = readLength(rest, used);
     rest.remove_prefix(used);
     entry = rest.substr(0, length);  // nothing is left after a cut length field
+    cut_ = true;
     next_ = end_;
     open_ = false;
     return true;

@@ -83,6 +83,7 @@ public:
         const auto* b = reinterpret_cast<const unsigned char*>(next_);
         const size_t length = (size_t{b[0]} << 24) | (size_t{b[1]} << 16) | (size_t{b[2]} << 8) | size_t{b[3]};
         const size_t take = length < left - 4 ? length : left - 4;
+        cut_ |= take != length;
         entry = std::string_view(next_ + 4, take);
         next_ += 4 + take;
         open_ = next_ != end_;
@@ -110,6 +111,7 @@ public:
         std::string_view list;
         if (!readView(list)) return false;
         nested.open_ = false;
+        nested.cut_ = false;
         nested.list_ = list;
         nested.sharer_ = sharer_;
         if (!list.empty()) nested.beginOn(list, sharer_);
@@ -124,12 +126,18 @@ public:
 
     uint32_t mode() const { return mode_; }
     bool isOpen() const { return open_; }
+    // Whether an entry read from this list (not from lists nested in it)
+    // promised more bytes than the list still held: the list was cut short.
+    bool cutShort() const { return cut_; }
+    // The bytes of the list not read yet.
+    uint64_t bytesLeft() const { return open_ ? static_cast<uint64_t>(end_ - next_) : 0; }
 
 private:
     bool readShort(std::string_view& entry);  // fewer than 4 bytes left
     bool readOddNumber(std::string_view text, uint32_t& value);
     void beginOn(std::string_view list, ByteString::Sharer* sharer) {
         list_ = list;
+        cut_ = false;
         mode_ = list[0] != 0 ? 1 : 0;
         next_ = list.data() + 1;
         end_ = list.data() + list.size();
@@ -139,6 +147,7 @@ private:
 
     uint32_t mode_ = 0;
     bool open_ = false;
+    bool cut_ = false;
     ByteString buffer_;  // writing: the list so far; reading: the input
     // Reading: the whole list, the next entry and the end.
     std::string_view list_;

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for the given
-# number of seconds (default 60), starting from its committed corpus.
+# Builds the libFuzzer targets with clang and runs every one (one per
+# fuzz/*_fuzzer.cpp) for the given number of seconds (default 60),
+# starting from its committed corpus and crash regressions. A crash ends
+# the script with an error.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}

@@ -1,12 +1,12 @@
-// ByteString: the program's one text and byte-buffer type.
-//
-// Owned bytes of any value (0 included) with a length and a read cursor.
-// Texts are 8-bit in the system code page and carry no terminator; c_str()
-// gives a terminated view for platform calls. Short texts (up to
-// kInlineCapacity bytes, which covers ids, numbers and release dates) live
-// inside the object and need no allocation; longer ones may share their
-// storage with other texts (share(), Sharer), as the package reader's texts
-// share the file's bytes.
+// ByteString carries every text and byte buffer of the program: package
+// fields, whole files, request and answer lines, links. It is a run of
+// bytes in which 0 is as good as any other value, with a read position for
+// taking a text apart front to back (readLine, readBytes). No encoding is
+// assumed beyond "8-bit, as the system shows it", and no 0 follows the last
+// byte until c_str() is asked for one. Texts that fit kInlineCapacity bytes
+// (ids, numbers, release dates) need no allocation; longer ones may share
+// their storage with other texts (share(), Sharer), which is how the
+// package reader's texts point into the file's bytes instead of copying them.
 #pragma once
 
 #include <cstdint>

@@ -1,11 +1,11 @@
-// Calendar dates and times of day over a serial second count.
-//
-// DateTimeValue is the release date of a version: shown on the version
-// dialog's calendar and stored in the package as the text
-// "YYYY-MM-DD HH:MM:SS". All values are in Coordinated Universal Time;
-// there are no time zones, no daylight saving and no milliseconds.
-// Gregorian rules hold throughout; the earliest value is 1899-12-30
-// 00:00:00 (serial 0), and anything earlier is clamped to it.
+// Points in time as the package keeps release dates. A value is a count of
+// seconds from the midnight that starts 30 December 1899 (the count's zero,
+// and the earliest value: anything before it becomes it), and its calendar
+// fields - year, month, day, time of day, weekday, day of the year - are
+// always worked out from that count. Every value is UTC in whole seconds;
+// the Gregorian leap-year rule is used for every year. A release date is
+// written as "YYYY-MM-DD HH:MM:SS" and shown on the version dialog's
+// calendar.
 #pragma once
 
 #include <cstdint>
@@ -56,13 +56,16 @@ public:
     // Whole days of the serial (36526 for 2000-01-01).
     int64_t serialDays() const { return serial_ / kSecondsPerDay; }
 
-    // Reads a value from text by a format of literals and directives
-    // "%[width]letter": y year, M month (number, or full or abbreviated
-    // English name), d day, h/H hour, m minute, s second, t am/a.m./pm/p.m.,
-    // w weekday name (skipped), D and g (skipped). Starts from `start`
-    // (the current time by default) and never fails: a literal that does
-    // not match is passed over, and fields the text does not give keep the
-    // start's values. Out-of-range fields carry over as by SetDateTime.
+    // Reads a value from text along a format. Ordinary format characters
+    // are expected as they stand (one the text lacks is simply passed
+    // over); "%" with an optional width and a letter takes a field: y the
+    // year, M the month (its number or its English name, whole or cut
+    // short), d the day, h or H the hour, m the minute, s the second, t a
+    // morning/afternoon marker (am, a.m., pm, p.m.); w (a weekday name), D
+    // and g are read and ignored. Reading never fails: fields the text does
+    // not give keep their value from `start` (now, when not given), and a
+    // field too large for its place carries into the next larger one as
+    // SetDateTime does.
     static DateTimeValue Parse(const ByteString& text, const ByteString& format);
     static DateTimeValue Parse(const ByteString& text, const ByteString& format, const DateTimeValue& start);
 

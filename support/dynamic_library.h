@@ -1,9 +1,8 @@
-// Run-time binding of shared libraries and their functions.
-//
-// Optional services (the crash-reporting library and the like) are bound
-// by name on first use, so a missing library never stops the program from
-// starting: the operation that needs it fails instead, and tries again on
-// its next call. Loaded libraries are never released.
+// Libraries and functions looked up while the program runs, not when it
+// starts. What an optional service needs (the crash-reporting library and
+// the like) is looked up the first time it is used; if it is not there, only
+// that use fails, and the next use looks again, so installing the library
+// later helps without a restart. A library once loaded stays loaded.
 #pragma once
 
 #include <atomic>
@@ -20,11 +19,11 @@ void* LoadLibrarySlot(const char* name);
 
 // Address of the named export of a loaded library, or null: only the
 // library's own exports, not those of the libraries it pulls in. A null
-// handle or name yields null at once. Tries, in order: the name; "_" + name;
-// "__" + name; then for N = 0..100: name@N, _name@N, __name@N, stopping at
-// the first that the library has. This reaches undecorated exports as well
-// as the forms that compilers give to functions with a stack-argument byte
-// count.
+// handle or name yields null at once. Compilers spell exported functions
+// in several ways, so the look-up also accepts the name with one or two
+// underscores in front and with "@" and the argument byte count (0 to 100)
+// behind: first the name without a count (bare, then underscored), then for
+// each count from 0 upwards the same three forms with it.
 void* BindFunction(void* handle, const char* name);
 
 // The search of BindFunction over any symbol table: calls lookup(context,

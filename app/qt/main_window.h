@@ -10,6 +10,7 @@
 
 #include "app/choices.h"
 #include "app/editing.h"
+#include "app/save_guard.h"
 #include "app/qt/file_dialogs.h"
 #include "dialogs/qt/services.h"
 #include "package/model.h"
@@ -44,6 +45,8 @@ struct MainWindowServices {
     UiServices ui;           // message boxes, links
     FileChooser chooseFile;  // the Open and Save As dialogs
     RecordEditors editors;
+    // How long Save waits for another writer of the file.
+    std::chrono::milliseconds saveLockWait = kSaveLockWait;
 };
 MainWindowServices realMainWindowServices();
 
@@ -96,7 +99,14 @@ private:
     // A failure message with caption "Error".
     void error(const QString& text);
 
+    // Writes the package to `name` under the package lock, asking first
+    // when the loaded file changed on disk. Written, Declined (the user said
+    // No, or another writer kept the lock: told already) or Failed.
+    enum class SaveOutcome { Written, Declined, Failed };
+    SaveOutcome saveTo(const ByteString& name, const ByteString& content, bool guard);
+
     Package package_;
+    LoadedFile loaded_;
     ByteString fileName_;
     ByteString shownFileName_;
     MainWindowServices services_;

@@ -7,6 +7,7 @@
 #include "app/qt/record_list_model.h"
 #include "dialogs/qt/gui_text.h"
 #include "package/file.h"
+#include "package/file_lock.h"
 #include "package/format.h"
 
 namespace orv {
@@ -120,11 +121,14 @@ void MainWindow::commonInfoCommand() {
 
 bool MainWindow::loadPackageFile(const ByteString& name) {
     ByteString content;
+    // Taken before reading: a change during the read then counts as one.
+    const FileIdentity identity = fileIdentity(name);
     if (!loadFile(content, name)) {
         error(toQString("Unable to open '" + name + "' for reading."));
         return false;
     }
     shownFileName_ = name;
+    loaded_ = {name, identity};
     fileNameEdit_->setText(toQString(name));
     model_->beginReplaceAll();
     const bool accepted = readPackage(package_, content);
@@ -150,12 +154,14 @@ void MainWindow::saveCommand() {
     // A package too large for one file cannot be written under any name;
     // the message and "Save As" still come, and no file is touched.
     const bool encoded = writePackage(package_, content);
-    for (;;) {
-        if (encoded && saveFile(content, name)) {
+    for (bool guard = true;; guard = false) {
+        const SaveOutcome outcome = encoded ? saveTo(name, content, guard) : SaveOutcome::Failed;
+        if (outcome == SaveOutcome::Written) {
             accept();
             return;
         }
-        if (!name.empty()) error(toQString("Unable to write to '" + name + "'.\nPlease choose another filename."));
+        if (outcome == SaveOutcome::Failed && !name.empty())
+            error(toQString("Unable to write to '" + name + "'.\nPlease choose another filename."));
         SaveFileDialog dialog(services_.chooseFile);
         dialog.setOwner(this);
         dialog.setTitle("Save As");
@@ -163,6 +169,20 @@ void MainWindow::saveCommand() {
         name = dialog.show();
         if (name.empty()) return;
     }
+}
+
+MainWindow::SaveOutcome MainWindow::saveTo(const ByteString& name, const ByteString& content, bool guard) {
+    if (name.empty()) return SaveOutcome::Failed;
+    FileLock lock;
+    if (lock.lock(name, services_.saveLockWait) == LockResult::Busy) {
+        error(toQString(busyMessage(name)));
+        return SaveOutcome::Declined;
+    }
+    if (guard && asksBeforeOverwriting(loaded_, name, fileIdentity(name)) && !ask(changedOnDiskQuestion()))
+        return SaveOutcome::Declined;
+    if (!saveFile(content, name)) return SaveOutcome::Failed;
+    if (name == loaded_.name) loaded_.identity = fileIdentity(name);  // the file is ours again
+    return SaveOutcome::Written;
 }
 
 }  // namespace orv

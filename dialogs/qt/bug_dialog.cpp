@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
+#include "app/bug_types.h"
 #include "dialogs/qt/dialog_fields.h"
 #include "dialogs/qt/gui_text.h"
 #include "support/numbers.h"
@@ -14,8 +15,6 @@
 namespace orv {
 
 namespace {
-
-const char* const kTypes[] = {"Usability", "Performance", "Security", "Crash"};
 
 QComboBox* makeDropDown(QWidget* parent, const QString& name) {
     auto* box = new QComboBox(parent);
@@ -56,7 +55,7 @@ void BugDialog::buildLayout() {
     severity_ = makeDropDown(this, QStringLiteral("severity"));
     for (const char* s : {"1", "2", "3", "4", "5"}) severity_->addItem(QString::fromLatin1(s));
     type_ = makeDropDown(this, QStringLiteral("type"));
-    for (const char* t : kTypes) type_->addItem(QString::fromLatin1(t));
+    for (const char* t : kBugTypes) type_->addItem(QString::fromLatin1(t));
     introduced_ = makeDropDown(this, QStringLiteral("introduced"));
     discovered_ = makeDropDown(this, QStringLiteral("discovered"));
     fixed_ = makeDropDown(this, QStringLiteral("fixed"));
@@ -108,8 +107,8 @@ void BugDialog::setUp(const BugRecord& record, const VersionChoices& versions, c
     bool severityListed = record.severity >= 1 && record.severity <= 5;
     severity_->setCurrentIndex(severityListed ? static_cast<int>(record.severity) - 1 : -1);
     int type = 0;  // an unknown type shows the first one
-    for (int i = 0; i < static_cast<int>(std::size(kTypes)); ++i) {
-        if (record.type.equalsNoCase(kTypes[i])) {
+    for (int i = 0; i < static_cast<int>(std::size(kBugTypes)); ++i) {
+        if (record.type.equalsNoCase(kBugTypes[i])) {
             type = i;
             break;
         }

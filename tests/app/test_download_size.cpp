@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "app/download_size.h"
+#include "app/failure_reason.h"
 #include "net/socket.h"
 #include "net/socket_errors.h"
 #include "support/numbers.h"
@@ -24,16 +25,34 @@ ByteString sizeOrMessage(const ByteString& location, std::chrono::milliseconds l
 
 TEST(DownloadSize, LocationsThatCannotBeAsked) {
     const char* invalid = "The location field does not contain a valid URL.\nMake sure the 'Test' link works.";
-    for (const char* location : {"www.example.com/setup.exe", "http://user@example.com/", "http://h/a\r\nX-Injected: 1"})
+    for (const char* location : {"www.example.com/setup.exe", "http://h/a\r\nX-Injected: 1", "http://h/a\nb"})
         EXPECT_EQ(sizeOrMessage(location), invalid);
+    EXPECT_EQ(sizeOrMessage(ByteString("http://h/a\0b", 12)), invalid);
     EXPECT_EQ(sizeOrMessage("fTp://h/a"), "The protocol is not HTTP.  This program does not support the FTP protocol.");
+    EXPECT_EQ(sizeOrMessage("file:///C:/x"), "The protocol is not HTTP.  This program does not support the FILE protocol.");
+    // A user part stays in the host, whose look-up fails.
+    const ByteString failed = sizeOrMessage("http://user@127.0.0.1:1/", std::chrono::milliseconds(500));
+    EXPECT_TRUE(failed.view().starts_with("Error sending request to the server.\nError:  Unable to connect to server "
+                                          "'user@127.0.0.1' on port 1.\nError:  Unable to get IP address for 'user@127.0.0.1'.\n"))
+        << failed.toStdString();
 }
 
-TEST(DownloadSize, ExactRequestForAHostWithoutPort) {
-    ScriptServer server({"HTTP/1.1 200 OK\r\nContent-Length: 1234\r\n\r\n"}, ServerEnd::AfterScript, 80);
+// The typed location is asked for as it is split, not as it would be
+// cleaned up: a port left empty or 0 is port 80, and the path goes out as
+// typed, with its dot segments, blanks, query and fragment.
+TEST(DownloadSize, TheTypedLocationIsAskedForAsTyped) {
+    const ByteString ok = "HTTP/1.1 200 OK\r\nContent-Length: 1234\r\n\r\n";
+    const ByteString next = kNextConnection;
+    ScriptServer server({ok, next, ok, next, ok, next, ok, next, "HTTP/1.1 302 Found\r\nLocation: d\r\n\r\n", next, ok},
+                        ServerEnd::AfterScript, 80);
     if (!server.bound()) GTEST_SKIP() << "port 80 cannot be bound by this user";
-    EXPECT_EQ(sizeOrMessage("http://127.0.0.1/downloads/my setup.exe#part"), "1234");
-    EXPECT_EQ(server.received(), "HEAD /downloads/my%20setup.exe HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    for (const char* location : {"http://127.0.0.1/downloads/my setup.exe#part", "HTTP://127.0.0.1:/a/../b?q=1#frag",
+                                 "http://127.0.0.1:0\\x\\.\\y", "http://127.0.0.1", "http://127.0.0.1/a/../b/c?x#f"})
+        EXPECT_EQ(sizeOrMessage(location), "1234") << location;
+    // Only the redirect's target is resolved and cleaned up.
+    const char* host = " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    EXPECT_EQ(server.received(), ByteString("HEAD /downloads/my setup.exe#part") + host + "HEAD /a/../b?q=1#frag" + host +
+                                     "HEAD /x/./y" + host + "HEAD /" + host + "HEAD /a/../b/c?x#f" + host + "HEAD /b/d" + host);
 }
 
 TEST(DownloadSize, HowEachAnswerIsRead) {
@@ -82,6 +101,24 @@ TEST(DownloadSize, ADrippingServerEndsAtTheDeadline) {
               "Error getting the headers.\nError:  Unable to receive the HTTP headers.\nError:  Unable to receive data.\n" +
                   describeSocketError(kSocketTimedOut));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
+TEST(DownloadSize, EachFailureInOneLineOfItsOwnWords) {
+    const std::pair<ByteString, ByteString> cases[] = {
+        {"Error sending request to the server.\nError:  Unable to connect to server 'h' on port 80.\n" +
+             describeSocketError(kSocketConnRefused),
+         "Connection refused"},
+        {"Error getting the response.\n" + describeSocketError(kSocketTimedOut), "Connection timed out"},
+        {"Error sending request to the server.\n" + describeSocketError(kSocketHostNotFound), "Name or service not known"},
+        {"Error sending request to the server.\nError:  The certificate of 'h' is not trusted: expired\n",
+         "The certificate of 'h' is not trusted: expired"},
+        {"Expected HTTP 200 response to request.\nReceived:  404 Not Found", "the server answered 404 Not Found"},
+        {"Unable to determine the size of the file automatically.\nYou will have to enter the file size by hand.",
+         "the server did not give the size"},
+        {"The protocol is not HTTP.  This program does not support the FTP protocol.", "not an http or https URL"},
+        {"The location field does not contain a valid URL.\nMake sure the 'Test' link works.", "not a valid URL"},
+    };
+    for (const auto& [message, reason] : cases) EXPECT_EQ(failureReason(message), reason) << message.view();
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "app/package_check.h"
+#include "app/package_encoding.h"
+#include "app/text_codec.h"
 #include "app/release_dates.h"
 
 using namespace orv;
@@ -24,4 +26,18 @@ TEST(PackageRules, LinksAddressesNumbersAndDates) {
         EXPECT_FALSE(parseStoredDate(bad, d)) << bad;
     EXPECT_TRUE(parseCalendarDate("2000-02-29", d) && calendarDateText(d) == "2000-02-29");
     EXPECT_FALSE(parseCalendarDate("2000-13-01", d) || parseCalendarDate("today", d));
+}
+
+TEST(TextRules, Utf8IsWhatAConverterAcceptsAndTheEncodingFollowsEveryText) {
+    for (const char* ok : {"", "plain ascii text", "Gr\xC3\xBC\xC3\x9F" "e", "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF"})
+        EXPECT_TRUE(isValidUtf8(ok)) << ok;
+    // Cut, overlong, surrogate, past U+10FFFF, a stray continuation byte.
+    for (const char* bad : {"caf\xE9", "\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "abcdefgh\xFF"})
+        EXPECT_FALSE(isValidUtf8(bad)) << bad;
+    Package p;
+    p.bugs = {BugRecord{}};
+    p.bugs[0].title = "Gr\xC3\xBC\xC3\x9F" "e";
+    EXPECT_EQ(automaticEncoding(p), "UTF-8");
+    p.bugs[0].description = "caf\xE9";
+    EXPECT_EQ(automaticEncoding(p), "windows-1252");
 }

@@ -1,50 +1,39 @@
 // orvantis-cli run as a user runs it: arguments, standard input and output,
 // exit status, files before and after.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
-#include <sstream>
+#include <sys/stat.h>
+#include <thread>
 
 #include "app/package_json_fields.h"
+#include "package/file_lock.h"
 #include "package/format.h"
 #include "support/numbers.h"
+#include "tests/cli/cli_runner.h"
 #include "tests/net/script_server.h"
 
 using namespace orv;
+
+// Records are built with designated initializers, naming only what matters.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 using Json = nlohmann::json;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
+using orv::testing::Result;
+using orv::testing::slurp;
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-class Cli : public ::testing::Test {
+class Cli : public orv::testing::CliTest {
 protected:
     void SetUp() override {
-        std::string pattern = std::filesystem::temp_directory_path() / "orv-cli-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        CliTest::SetUp();
         std::filesystem::copy_file(ORV_SAMPLE, sample_ = file("sample.dat"));
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    std::string file(const char* name) const { return dir_ + "/" + name; }
 
     std::string write(const char* name, const Package& p) {
         ByteString bytes;
@@ -53,35 +42,7 @@ protected:
         return file(name);
     }
 
-    // Runs the program with `input` on standard input in the given locale.
-    Result run(std::vector<std::string> args, const std::string& input = "", const char* locale = "C.UTF-8") {
-        std::ofstream(file("stdin"), std::ios::binary) << input;
-        posix_spawn_file_actions_t io;
-        posix_spawn_file_actions_init(&io);
-        posix_spawn_file_actions_addopen(&io, 0, file("stdin").c_str(), O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&io, 1, file("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&io, 2, file("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        args.insert(args.begin(), ORV_CLI);
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> vars = {std::string("LC_ALL=") + locale};
-        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})  // sanitizer runs
-            if (const char* value = std::getenv(name)) vars.push_back(std::string(name) + "=" + value);
-        std::vector<char*> env;
-        for (std::string& v : vars) env.push_back(v.data());
-        env.push_back(nullptr);
-        pid_t pid = 0;
-        Result r;
-        if (posix_spawn(&pid, ORV_CLI, &io, nullptr, argv.data(), env.data()) == 0 && waitpid(pid, &r.status, 0) == pid)
-            r.status = WIFEXITED(r.status) ? WEXITSTATUS(r.status) : 128 + WTERMSIG(r.status);
-        posix_spawn_file_actions_destroy(&io);
-        r.out = slurp(file("stdout"));
-        r.err = slurp(file("stderr"));
-        return r;
-    }
-
-    std::string dir_, sample_;
+    std::string sample_;
 };
 
 using orv::testing::ScriptServer;
@@ -131,6 +92,8 @@ bool hasControlBytes(const std::string& s, bool ascii) {
 
 }  // namespace
 
+// ---- export and import ------------------------------------------------------
+
 TEST_F(Cli, ExportThenImportGivesBackTheSameFileWhateverTheTextsHold) {
     std::mt19937 rng(11);
     for (const char* encoding : {"", "windows-1252", "UTF-16LE", "ISO-2022-JP"}) {
@@ -146,50 +109,373 @@ TEST_F(Cli, ExportThenImportGivesBackTheSameFileWhateverTheTextsHold) {
             // Whatever the texts hold, nothing printed can drive a terminal.
             const Result shown = run({"show", dat}, "", round ? "C.UTF-8" : "C");
             EXPECT_EQ(shown.status, 0);
-            EXPECT_FALSE(hasControlBytes(shown.out, round == 0)) << shown.out;
+            EXPECT_FALSE(hasControlBytes(shown.out, false)) << shown.out;
         }
     }
-    // A text that decodes is a JSON string, the same for each encoding;
-    // one that does not is kept as Base64.
-    Package p;
-    p.common.company = "Gr\xC3\xBC\xC3\x9F" "e";
-    p.common.product = ByteString("\xFF\x00\x01", 3);
-    Json utf8 = Json::parse(run({"export", write("u.dat", p)}).out);
-    EXPECT_EQ(utf8["common"]["company"], "Grüße");
-    EXPECT_EQ(utf8["common"]["product"], Json({{"base64", "/wAB"}}));
-    p.common.company = "Gr\xFC\xDF" "e";
-    Json latin = Json::parse(run({"export", write("w.dat", p), "--encoding", "windows-1252"}).out);
-    EXPECT_EQ(latin["common"]["company"], "Grüße");
-    EXPECT_EQ(latin["encoding"], "windows-1252");
 }
 
-TEST_F(Cli, CommandsOnTheSamplePackage) {
+TEST_F(Cli, ExportIsTheSameBytesInAnyLocaleAndReadsTextsAsUtf8OrWindows1252) {
+    // Every text UTF-8: read as UTF-8, whatever the locale says.
+    Package p;
+    p.common.company = "Gr\xC3\xBC\xC3\x9F" "e";
+    const std::string utf8 = write("u.dat", p);
+    const Result c = run({"export", utf8}, "", "C"), en = run({"export", utf8}, "", "C.UTF-8");
+    EXPECT_EQ(c.out, en.out);
+    Json j = Json::parse(c.out);
+    EXPECT_EQ(j["encoding"], "UTF-8");
+    EXPECT_EQ(j["common"]["company"], "Grüße");
+    EXPECT_NE(run({"show", utf8}, "", "C").out.find("Company: Grüße\n"), std::string::npos);
+    // One text that is not UTF-8: the package was made on Windows.
+    p.common.product = "caf\xE9";
+    j = Json::parse(run({"export", write("w.dat", p)}, "", "C").out);
+    EXPECT_EQ(j["encoding"], "windows-1252");
+    EXPECT_EQ(j["common"]["product"], "café");
+    // --encoding overrides; what does not decode is kept as Base64.
+    j = Json::parse(run({"export", file("w.dat"), "--encoding", "UTF-8"}).out);
+    EXPECT_EQ(j["common"]["product"], Json({{"base64", "Y2Fm6Q=="}}));
+    // Without "encoding" the JSON's strings are written as UTF-8, in any locale.
+    const std::string json = R"({"format": {"name": "orvantis-package", "version": 1}, "common": {"company": "Grüße"}})";
+    ASSERT_EQ(run({"import", "-", "-o", file("i.dat")}, json, "C").status, 0);
+    Package back;
+    ASSERT_TRUE(readPackage(back, ByteString(slurp(file("i.dat")))));
+    EXPECT_EQ(back.common.company, "Gr\xC3\xBC\xC3\x9F" "e");
+}
+
+// ---- show -------------------------------------------------------------------
+
+TEST_F(Cli, ShowPrintsEveryFieldWithReferencesByName) {
+    const Result text = run({"show", sample_});
+    EXPECT_EQ(text.status, 0);
+    for (const char* part : {"  4. 2.0 (2008-01-21)  [id 4]\n     Version: 2.0\n     Release Date: 2008-01-21\n",
+                             "  Company Address: Northwind Utilities\n                   12 Harbour Road\n",
+                             "     Thumbnail: http://www.example.com/tidewater/shots/1.2-small.png\n"
+                             "     Free Upgrades From: 1.0, 1.1\n     Free-Upgrade Days: 45\n",
+                             "     Versions: 1.1, 1.2, 2.0\n",
+                             "     Introduced: 1.1\n     Discovered: 1.2\n     Fixed: None/Unknown\n"
+                             "     Affected Features: Restore older versions\n"})
+        EXPECT_NE(text.out.find(part), std::string::npos) << part;
+    const Json j = Json::parse(run({"show", sample_, "--json"}).out);
+    const Json& v = j["versions"][2];
+    EXPECT_EQ(v["freeUpgrades"], Json::parse(R"([{"id":1,"version":"1.0"},{"id":2,"version":"1.1"}])"));
+    EXPECT_EQ(v["thumbnail"], "http://www.example.com/tidewater/shots/1.2-small.png");
+    EXPECT_EQ(v["freeUpgradeDays"], 45);
+    EXPECT_EQ(j["features"][1]["versions"].size(), 3u);
+    for (const Json& b : j["bugs"]) {
+        EXPECT_TRUE(b["introduced"].is_null() || b["introduced"].contains("version"));
+        EXPECT_TRUE(b["affectedFeatures"].is_array() && b.contains("severity") && b.contains("type"));
+    }
+    EXPECT_EQ(j["common"]["company"], "Northwind Utilities");
+}
+
+// ---- check ------------------------------------------------------------------
+
+TEST_F(Cli, CheckReportsEachPlantedFaultByVersionTextAndId) {
+    const Result made = run({"import", "-", "-o", file("faulty.dat")}, R"j({"format": {"name": "orvantis-package",
+        "version": 1}, "common": {"productLink": "www.example.com", "companyEmail": "sales at example.com",
+        "salesEmail": "mailto:sales@example.com", "techSupportEmail": "help@example.com", "companyLink": "HTTPS://x/"},
+      "versions": [{"id": 3, "version": "1.0", "releaseDate": "2007-05-14 00:00:00", "location": "http://x/a", "fileSize": "1", "freeUpgrades": [3]},
+        {"id": 3, "version": "1.1", "releaseDate": "2007-04-01 00:00:00", "location": "ftp://x/a", "fileSize": "12 MB", "freeUpgrades": [9]},
+        {"id": 0, "version": "1.2", "releaseDate": "2007-02-30 00:00:00", "thumbnail": "javascript:alert(1)", "location": "http://x/b", "fileSize": "0"},
+        {"id": 5, "location": "https://x/c", "fileSize": "007"}, {"id": 6, "version": "1.0", "location": "http://x/d", "fileSize": "-5"}],
+      "features": [{"id": 1, "screenshot": "http://x/s.png", "versions": [3, 7]}, {"id": 1}],
+      "bugs": [{"id": 1, "introduced": 3, "fixed": 8, "affectedFeatures": [2], "severity": 9},
+               {"id": 2, "severity": 5, "type": "Bug"}, {"id": 3, "severity": 0, "type": "Crash"}]})j");
+    ASSERT_EQ(made.status, 0) << made.err;
+    const Result r = run({"check", file("faulty.dat"), "--json"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    std::set<std::string> found;
+    const Json report = Json::parse(r.out);
+    for (const Json& f : report["findings"])
+        found.insert(f["kind"].get<std::string>() + " " + f.value("name", "") + " " + f["field"].get<std::string>() +
+                     " " + f["fault"].get<std::string>() + (f["level"] == "warning" ? " (warning)" : ""));
+    EXPECT_EQ(found, (std::set<std::string>{
+                         "common  productLink bad-link", "common  companyEmail bad-link", "common  salesEmail bad-link",
+                         "version 1.0 freeUpgrades self-upgrade", "version 1.1 id duplicate-id",
+                         "version 1.1 freeUpgrades missing-reference", "version 1.1 releaseDate date-order",
+                         "version 1.1 fileSize bad-file-size", "version 1.1 location bad-link", "version 1.2 id zero-id",
+                         "version 1.2 releaseDate bad-date", "version 1.2 thumbnail bad-link",
+                         "version 1.2 fileSize bad-file-size", "version  version empty-version",
+                         "version 1.0 version duplicate-version", "version 1.0 fileSize bad-file-size",
+                         "feature  versions missing-reference", "feature  id duplicate-id",
+                         "bug  fixed missing-reference", "bug  affectedFeatures missing-reference",
+                         "bug  severity bad-severity", "bug  type unknown-type (warning)"}));
+    EXPECT_EQ(report["faults"], 22);  // the two bugs without a title each have a bad severity
+    EXPECT_EQ(report["warnings"], 1);
+    const Result text = run({"check", file("faulty.dat")});
+    EXPECT_EQ(text.status, 1);
+    for (const char* line : {"version 1.1 (id 3) freeUpgrades: names version id 9, which no version holds\n",
+                             "version 1.1 (id 3) id: id 3 is also held by version \"1.0\"\n",
+                             "version 1.0 (id 6) version: the same version text as version \"1.0\" (id 3)\n",
+                             "version at position 4 (id 5) version: no version text\n",
+                             "bug at position 2 (id 2) type: warning: not one of the editor's four types: \"Bug\"\n"})
+        EXPECT_NE(text.out.find(line), std::string::npos) << line << text.out;
+    // A warning alone does not fail the check.
+    Package warned;
+    warned.bugs = {BugRecord{.id = 1, .title = "T", .type = "Cosmetic"}};
+    EXPECT_EQ(run({"check", write("warned.dat", warned)}).status, 0);
+}
+
+TEST_F(Cli, CutAndPaddedFilesAreFaultsForCheckAndWarningsForShowAndExport) {
+    const std::string good = slurp(sample_);
+    const struct {
+        std::string bytes;
+        const char* fault;
+    } cases[] = {{good.substr(0, 1000), "ended-early"},
+                 {good.substr(0, good.size() - 1), "ended-early"},
+                 {good + "PADDING", "trailing-bytes"}};
+    for (const auto& c : cases) {
+        std::ofstream(file("bad.dat"), std::ios::binary) << c.bytes;
+        const Result check = run({"check", file("bad.dat"), "--json"});
+        EXPECT_EQ(check.status, 1) << check.out;
+        EXPECT_EQ(Json::parse(check.out)["findings"][0]["fault"], c.fault);
+        for (const char* command : {"show", "export"}) {
+            const Result r = run({command, file("bad.dat")});
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+            EXPECT_NE(r.err.find("orvantis-cli: warning: '" + file("bad.dat") + "': "), std::string::npos) << r.err;
+        }
+    }
+    EXPECT_EQ(run({"check", sample_}).status, 0);
+}
+
+TEST_F(Cli, CheckGroupsARunOfOneFaultIntoOneFinding) {
+    Package p;
+    p.versions = {VersionRecord{.id = 1, .version = "1.0", .location = "http://x/", .fileSize = "1"}};
+    p.versions[0].freeUpgrades.setCount(100000);  // 100,000 times id 0
+    const Result r = run({"check", write("ids.dat", p)});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "version 1.0 (id 1) freeUpgrades: names version id 0, which no version holds (100,000 times)\n");
+    EXPECT_EQ(Json::parse(run({"check", file("ids.dat"), "--json"}).out)["findings"][0]["count"], 100000);
+}
+
+// ---- add-version ------------------------------------------------------------
+
+TEST_F(Cli, EightWritersAtOnceKeepEveryVersionEachWithItsOwnId) {
+    std::vector<pid_t> jobs;
+    for (int i = 0; i < 8; ++i) {
+        const std::string v = "3." + std::to_string(i);
+        jobs.push_back(start({"add-version", sample_, "--version", v, "--location", "http://x/" + v, "--size", "10"}, "",
+                             "C.UTF-8", std::to_string(i)));
+    }
+    std::set<std::string> ids;
+    for (int i = 0; i < 8; ++i) {
+        const Result r = finish(jobs[i], std::to_string(i));
+        EXPECT_EQ(r.status, 0) << r.err;
+        ids.insert(r.out.substr(r.out.find("(id ")));
+    }
+    EXPECT_EQ(ids.size(), 8u);
+    Package p;
+    ASSERT_TRUE(readPackage(p, ByteString(slurp(sample_))));
+    EXPECT_EQ(p.versions.count(), 12u);
+    EXPECT_EQ(nextVersionId(p), 13u);
+}
+
+TEST_F(Cli, AWriterWaitsForTheLockThenGivesUpBusy) {
+    FileLock held;
+    ASSERT_EQ(held.lock(ByteString(sample_), std::chrono::milliseconds(0)), LockResult::Locked);
+    const std::vector<std::string> add = {"add-version", sample_, "--version", "3.0", "--location", "http://x/", "--size", "1"};
+    std::vector<std::string> args = add;
+    args.insert(args.end(), {"--wait", "0.2"});
+    const Result busy = run(args);
+    EXPECT_EQ(busy.status, 3);
+    EXPECT_EQ(busy.err, "orvantis-cli: '" + sample_ + "': busy: another program kept it locked for 0.2 seconds (see --wait)\n");
+    // Released while the writer waits: it goes on.
+    const pid_t waiting = start(add, "", "C.UTF-8", "w");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    held.unlock();
+    EXPECT_EQ(finish(waiting, "w").status, 0);
+}
+
+TEST_F(Cli, AddVersionRefusesWhatCheckWouldAndDryRunWritesNothing) {
+    const std::string before = slurp(sample_);
+    const std::vector<std::string> base = {"add-version", sample_};
+    const struct {
+        std::vector<std::string> more;
+        int status;
+        const char* err;
+    } cases[] = {
+        {{"--version", "", "--location", "http://x/", "--size", "1"}, 2, "--version '': refused: a version needs a version text"},
+        {{"--version", "3.0", "--location", "ftp://x/a", "--size", "1"}, 2, "--location 'ftp://x/a': refused: not an http or https URL"},
+        {{"--version", "3.0", "--location", "x/a", "--size", "1"}, 2, "not an http or https URL"},
+        {{"--version", "3.0", "--location", "http://x/", "--size", "0"}, 2, "--size '0': refused: not a positive number of bytes"},
+        {{"--version", "3.0", "--location", "http://x/"}, 2, "refused version '3.0': fileSize: no file size"},
+        {{"--version", "3.0", "--location", "http://x/", "--size", "1", "--thumbnail", "javascript:x"}, 2, "thumbnail: not a web link"},
+        {{"--version", "3.0", "--location", "http://x/", "--size", "1", "--date", "2001-01-01"}, 2, "releaseDate: released 2001-01-01, before"},
+        {{"--location", "http://x/", "--size", "1", "--version", "2.0"}, 1, "holds version '2.0' already"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), c.more.begin(), c.more.end());
+        const Result r = run(args);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    std::vector<std::string> dry = base;
+    dry.insert(dry.end(), {"--version", "3.0", "--location", "http://x/3.0", "--size", "5", "--dry-run"});
+    const Result text = run(dry);
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out.rfind("would add version 3.0 (id 5) to '" + sample_ + "'\n  5. 3.0 (", 0), 0u) << text.out;
+    dry.push_back("--json");
+    const Json j = Json::parse(run(dry).out);
+    EXPECT_EQ(j["written"], false);
+    EXPECT_EQ(j["added"]["fileSize"], "5");
+    EXPECT_EQ(slurp(sample_), before);
+}
+
+// ---- notes and eligible -----------------------------------------------------
+
+TEST_F(Cli, NotesListMostSevereFirstAndEligibilityNeedsAnUpgrade) {
     const struct {
         std::vector<std::string> args;
         int status;
         std::string out;
     } cases[] = {
-        {{"show", sample_}, 0, "  4. 2.0 (2008-01-21)  [id 4]\n     Version: 2.0\n     Release Date: 2008-01-21\n"},
-        {{"show", sample_}, 0, "  Company Address: Northwind Utilities\n                   12 Harbour Road\n"},
         {{"notes", sample_, "--version", "2.0"}, 0,
-         "2.0 (2008-01-21)\n\nNew\n  - Backup reports by e-mail\n\nFixed\n  - Password shown in log\n\nKnown issues\n"
-         "  - Restore button hard to find (severity 1, Usability)\n  - Report sent twice (severity 3, Usability)\n"},
+         "2.0 (2008-01-21)\n\nNew\n  - Backup reports by e-mail\n    Sends a short report after each scheduled backup.\n\n"
+         "Fixed\n  - Password shown in log\n    The share password appears in plain text in the backup log.\n\n"
+         "Known issues\n  - Report sent twice (severity 3, Usability)\n    Some mail servers receive every report twice.\n"
+         "  - Restore button hard to find (severity 1, Usability)\n"},
         {{"notes", sample_, "--version", "1.2", "--format", "markdown"}, 0,
-         "### Known issues\n\n- Restore button hard to find (severity 1, Usability)\n"
-         "- Password shown in log (severity 4, Security)\n"},
+         "### Known issues\n\n- Password shown in log (severity 4, Security)  \n"
+         "  The share password appears in plain text in the backup log.\n- Restore button hard to find (severity 1, Usability)  \n"},
         {{"eligible", sample_, "--owned", "1.0", "--purchased", "2007-11-22"}, 0,
          "free: bought on 2007-11-22, on or after 2007-11-22 (60 days before 2.0 was released on 2008-01-21)\n"},
         {{"eligible", sample_, "--owned", "1.0", "--purchased", "2007-11-21"}, 1, "paid: 1.0 is not in the"},
         {{"eligible", sample_, "--owned", "1.2", "--purchased", "2000-01-01"}, 0, "free: 1.2 is in the free-upgrade list of 2.0"},
-        {{"check", sample_}, 0, ""},
-        {{"add-version", "--help"}, 0, "--size-from-url"},
+        {{"eligible", sample_, "--owned", "1.0", "--purchased", "today"}, 0, "free: bought on 2"},
+        {{"eligible", sample_, "--owned", "2.0", "--purchased", "2008-01-01"}, 2, ""},
+        {{"eligible", sample_, "--owned", "1.2", "--purchased", "2008-01-01", "--for", "1.1"}, 2, ""},
     };
     for (const auto& c : cases) {
         const Result r = run(c.args);
         EXPECT_EQ(r.status, c.status) << c.args[0] << r.err;
         EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
         EXPECT_TRUE(c.out.empty() == r.out.empty()) << r.out;
+        if (c.status == 2) {
+            EXPECT_NE(r.err.find("not an upgrade"), std::string::npos) << r.err;
+        }
     }
+    const Json notes = Json::parse(run({"notes", sample_, "--version", "2.0", "--json"}).out);
+    EXPECT_EQ(notes["knownIssues"][0]["severity"], 3);
+    EXPECT_EQ(notes["new"][0]["description"], "Sends a short report after each scheduled backup.");
+    const Json e = Json::parse(run({"eligible", sample_, "--owned", "1.0", "--purchased", "2007-11-22", "--json"}).out);
+    EXPECT_EQ(e["free"], true);
+    EXPECT_EQ(e["reason"], "purchased-in-window");
+    EXPECT_EQ(e["windowStart"], "2007-11-22");
+}
+
+// ---- size and the network ---------------------------------------------------
+
+TEST_F(Cli, SizeTakesOnlyOneDecimalContentLengthAndWritesNothingElse) {
+    const struct {
+        const char* head;
+        const char* out;
+    } cases[] = {
+        {"Content-Length: 4321", "4321\n"},
+        {"content-length:  007", "7\n"},
+        {"Content-Length: 10\r\nContent-Length: 10", "10\n"},
+        {"Content-Length: abc", nullptr},
+        {"Content-Length: -5", nullptr},
+        {"Content-Length: 7.5", nullptr},
+        {"Content-Length: 10, 20", nullptr},
+        {"Content-Length: ", nullptr},
+        {"Content-Length: 10\r\nContent-Length: 20", nullptr},
+        {"Content-Length: 18446744073709551616", nullptr},
+    };
+    for (const auto& c : cases) {
+        ScriptServer server({ByteString("HTTP/1.1 200 OK\r\n") + c.head + "\r\n\r\n"});
+        const Result r = run({"size", url(server)});
+        if (c.out) {
+            EXPECT_EQ(r.status, 0) << c.head << r.err;
+            EXPECT_EQ(r.out, c.out);
+            continue;
+        }
+        EXPECT_EQ(r.status, 3) << c.head;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("cannot determine the size: the server's Content-Length is not a size: \""), std::string::npos)
+            << r.err;
+    }
+    const std::string digits(60000, '7');
+    ScriptServer huge({ByteString("HTTP/1.1 200 OK\r\nContent-Length: ") + ByteString(digits) + "\r\n\r\n"});
+    EXPECT_EQ(run({"size", url(huge)}).status, 3);
+    // add-version writes nothing on such an answer.
+    const std::string before = slurp(sample_);
+    ScriptServer lying({"HTTP/1.1 200 OK\r\nContent-Length: 10\r\nContent-Length: 20\r\n\r\n"});
+    EXPECT_EQ(run({"add-version", sample_, "--version", "2.1", "--location", url(lying), "--size-from-url"}).status, 3);
+    EXPECT_EQ(slurp(sample_), before);
+    ScriptServer sized({"HTTP/1.1 200 OK\r\nContent-Length: 4321\r\n\r\n"});
+    EXPECT_EQ(Json::parse(run({"size", url(sized), "--json"}).out), Json::parse(R"({"url": ")" + url(sized) + R"(", "size": 4321})"));
+}
+
+TEST_F(Cli, AddVersionAndOnlineCheckAskTheServer) {
+    const ByteString ok4321 = "HTTP/1.1 200 OK\r\nContent-Length: 4321\r\n\r\n";
+    ScriptServer server({ok4321});
+    const Result added = run({"add-version", sample_, "--version", "2.1", "--location", url(server), "--size-from-url",
+                              "--date", "2008-06-01", "--free-from", "1.2,2.0", "--associate-features"});
+    EXPECT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(added.out, "added version 2.1 (id 5) to '" + sample_ + "'\n");
+    const Json json = Json::parse(run({"export", sample_}).out);
+    const Json& v = json["versions"].back();
+    EXPECT_EQ(v["fileSize"], "4321");
+    EXPECT_EQ(v["releaseDate"], "2008-06-01 00:00:00");
+    EXPECT_EQ(v["freeUpgrades"], Json({3, 4}));
+    for (const Json& f : json["features"]) EXPECT_EQ(f["versions"].back(), 5);
+
+    ScriptServer location({ok4321}), screenshot({"HTTP/1.1 500 Oops\r\n\r\n"});
+    Package p;
+    p.versions = {VersionRecord{.id = 1, .version = "1.0", .location = ByteString(url(location)), .fileSize = "4320",
+                                .screenshot = ByteString(url(screenshot, "/s.png"))}};
+    const Result online = run({"check", write("online.dat", p), "--online"});
+    EXPECT_EQ(online.status, 1);
+    EXPECT_EQ(online.out, "version 1.0 (id 1) fileSize: \"4320\" bytes, but the download location reports \"4321\"\n"
+                          "version 1.0 (id 1) screenshot: \"" + url(screenshot, "/s.png") +
+                          "\" does not answer: the server answered 500 Oops\n");
+}
+
+// ---- errors -----------------------------------------------------------------
+
+TEST_F(Cli, ErrorsAreOneLineInTheSystemsWordsOrOneJsonObject) {
+    // A port nobody listens on.
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t n = sizeof a;
+    ASSERT_TRUE(::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+                ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &n) == 0);
+    ::close(s);
+    const std::string closed = "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/x";
+    // A folder the writer may not write in: as another user when we are root.
+    ::chmod(dir_.c_str(), 0755);
+    std::filesystem::create_directory(file("locked"));
+    ::chmod(file("locked").c_str(), 0555);
+    const std::vector<std::string> asOther = ::geteuid() == 0 ? std::vector<std::string>{"/usr/bin/setpriv", "--reuid=6001", "--regid=6001", "--clear-groups"}
+                                                               : std::vector<std::string>{};
+    const std::string json = run({"export", sample_}).out;
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{"show", file("missing.dat")}, "'" + file("missing.dat") + "': cannot read: No such file or directory"},
+        {{"size", closed}, "'" + closed + "': cannot determine the size: Connection refused"},
+        {{"import", "-", "-o", file("locked/out.dat")}, "'" + file("locked/out.dat") + "': cannot write (any old file was left as it was): Permission denied"},
+    };
+    for (const auto& c : cases) {
+        const Result r = finish(start(c.args, json, "C.UTF-8", "", asOther), "");
+        EXPECT_EQ(r.status, 3);
+        EXPECT_EQ(r.err, "orvantis-cli: " + c.err + "\n");
+        std::vector<std::string> args = c.args;
+        args.push_back("--json");
+        const Result j = finish(start(args, json, "C.UTF-8", "", asOther), "");
+        const Json error = Json::parse(j.err)["error"];
+        EXPECT_EQ(error["status"], 3);
+        EXPECT_EQ(error["meaning"], "failure");
+        EXPECT_EQ(error["message"], c.err);
+        EXPECT_EQ(j.out, "");
+    }
+    // --verbose adds the full text the editor would show.
+    const Result verbose = run({"size", closed, "--verbose"});
+    EXPECT_NE(verbose.err.find("\nError sending request to the server.\n"), std::string::npos) << verbose.err;
+    EXPECT_FALSE(std::filesystem::exists(file("locked/out.dat")));
 }
 
 TEST_F(Cli, UsageFileAndFormatErrorsSayWhatIsWrongAndWriteNothing) {
@@ -208,14 +494,12 @@ TEST_F(Cli, UsageFileAndFormatErrorsSayWhatIsWrongAndWriteNothing) {
         {{"show"}, "", 2, "FILE is required"},
         {{"notes", sample_, "--version", "9.9"}, "", 2, "holds no version '9.9'"},
         {{"eligible", sample_, "--owned", "1.0", "--purchased", "2007-02-30"}, "", 2, "not a date"},
-        {{"add-version", sample_, "--version", "3.0", "--location", "http://x/", "--size", "12 MB"}, "", 2, "number"},
-        {{"add-version", sample_, "--version", "2.0", "--location", "http://x/"}, "", 1, "holds version '2.0' already"},
+        {{"add-version", sample_, "--version", "3.0", "--location", "http://x/", "--size", "12 MB"}, "", 2, "positive number"},
         {{"export", sample_, "--encoding", "no-such-code"}, "", 2, "unknown encoding 'no-such-code'"},
-        {{"show", file("missing.dat")}, "", 3, "missing.dat': No such file or directory"},
         {{"show", dir_}, "", 3, "Is a directory"},
-        {{"check", file("damaged.dat")}, "", 3, "damaged.dat' is not a package file"},
-        {{"export", sample_, "-o", file("no/such/folder/x.json")}, "", 3, "cannot write"},
-        {{"import", "-", "-o", out}, "{\"format\": ", 3, "standard input: not valid JSON: parse error at line 1"},
+        {{"check", file("damaged.dat")}, "", 3, "damaged.dat': cannot read: not a package file"},
+        {{"export", sample_, "-o", file("no/such/folder/x.json")}, "", 3, "cannot write (any old file was left as it was): No such file"},
+        {{"import", "-", "-o", out}, "{\"format\": ", 3, "standard input: cannot import: not valid JSON: parse error at line 1"},
         {{"import", "-", "-o", out}, R"({"versions": []})", 3, "not an exported package"},
         {{"import", "-", "-o", out}, head + R"("versions": [{"id": -1}]})", 3, "at .versions[0].id: expected a whole"},
         {{"import", "-", "-o", out}, head + R"("bugs": [{}, {"titel": ""}]})", 3, "at .bugs[1]: unknown member \"titel\""},
@@ -230,81 +514,9 @@ TEST_F(Cli, UsageFileAndFormatErrorsSayWhatIsWrongAndWriteNothing) {
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
         EXPECT_EQ(r.err.rfind("orvantis-cli: ", 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_EQ(r.out, "");
     }
     EXPECT_EQ(slurp(sample_), before);
     EXPECT_FALSE(std::filesystem::exists(out));
-}
-
-TEST_F(Cli, CheckReportsEachPlantedFault) {
-    const Result made = run({"import", "-", "-o", file("faulty.dat")}, R"j({"format": {"name": "orvantis-package",
-        "version": 1}, "common": {"productLink": "www.example.com", "companyEmail": "sales at example.com",
-        "salesEmail": "mailto:sales@example.com", "techSupportEmail": "help@example.com", "companyLink": "HTTPS://x/"},
-      "versions": [{"id": 3, "releaseDate": "2007-05-14 00:00:00", "location": "http://x/a", "fileSize": "1", "freeUpgrades": [3]},
-        {"id": 3, "releaseDate": "2007-04-01 00:00:00", "location": "ftp://x/a", "fileSize": "12 MB", "freeUpgrades": [9]},
-        {"id": 0, "releaseDate": "2007-02-30 00:00:00", "thumbnail": "javascript:alert(1)"}],
-      "features": [{"id": 1, "screenshot": "http://x/s.png", "versions": [3, 7]}, {"id": 1}],
-      "bugs": [{"id": 1, "introduced": 3, "fixed": 8, "affectedFeatures": [2]}, {"id": 2}]})j");
-    ASSERT_EQ(made.status, 0) << made.err;
-    const Result r = run({"check", file("faulty.dat"), "--json"});
-    EXPECT_EQ(r.status, 1) << r.err;
-    std::set<std::string> found;
-    const Json report = Json::parse(r.out);
-    for (const Json& f : report["findings"])
-        found.insert(f["kind"].get<std::string>() + " " + std::to_string(f.value("position", 0)) + " " +
-                     f["field"].get<std::string>() + " " + f["fault"].get<std::string>());
-    EXPECT_EQ(found, (std::set<std::string>{
-                         "common 0 productLink bad-link", "common 0 companyEmail bad-link",
-                         "common 0 salesEmail bad-link", "version 1 freeUpgrades self-upgrade",
-                         "version 2 id duplicate-id", "version 2 freeUpgrades missing-reference",
-                         "version 2 releaseDate date-order", "version 2 fileSize bad-file-size",
-                         "version 2 location bad-link", "version 3 id zero-id", "version 3 releaseDate bad-date",
-                         "version 3 thumbnail bad-link", "feature 1 versions missing-reference",
-                         "feature 2 id duplicate-id", "bug 1 fixed missing-reference",
-                         "bug 1 affectedFeatures missing-reference"}));
-    const Result text = run({"check", file("faulty.dat")});
-    EXPECT_EQ(text.status, 1);
-    EXPECT_EQ(std::count(text.out.begin(), text.out.end(), '\n'), 16);
-    EXPECT_NE(text.out.find("version 2 (id 3) freeUpgrades: names version id 9, which no version holds\n"),
-              std::string::npos);
-}
-
-TEST_F(Cli, SizeAndAddVersionAndOnlineCheckAskTheServer) {
-    const ByteString ok4321 = "HTTP/1.1 200 OK\r\nContent-Length: 4321\r\n\r\n";
-    ScriptServer sizeServer({ok4321});
-    EXPECT_EQ(run({"size", url(sizeServer)}).out, "4321\n");
-
-    ScriptServer notFound({"HTTP/1.1 404 Not Found\r\n\r\n"});
-    const std::string before = slurp(sample_);
-    const Result failed = run({"add-version", sample_, "--version", "2.1", "--location", url(notFound), "--size-from-url"});
-    EXPECT_EQ(failed.status, 3);
-    EXPECT_NE(failed.err.find("Expected HTTP 200 response to request.\nReceived:  404 Not Found"), std::string::npos);
-    EXPECT_EQ(slurp(sample_), before);
-
-    ScriptServer server({ok4321});
-    const Result added = run({"add-version", sample_, "--version", "2.1", "--location", url(server), "--size-from-url",
-                              "--date", "2008-06-01", "--free-from", "1.2,2.0", "--associate-features"});
-    EXPECT_EQ(added.status, 0) << added.err;
-    EXPECT_EQ(added.out, "added version 2.1 (id 5) to '" + sample_ + "'\n");
-    const Json json = Json::parse(run({"export", sample_}).out);
-    const Json& v = json["versions"].back();
-    EXPECT_EQ(v["fileSize"], "4321");
-    EXPECT_EQ(v["releaseDate"], "2008-06-01 00:00:00");
-    EXPECT_EQ(v["freeUpgrades"], Json({3, 4}));
-    for (const Json& f : json["features"]) EXPECT_EQ(f["versions"].back(), 5);
-
-    ScriptServer location({ok4321}), screenshot({"HTTP/1.1 500 Oops\r\n\r\n"});
-    Package p;
-    p.versions.setCount(1);
-    p.versions[0].id = 1;
-    p.versions[0].location = ByteString(url(location));
-    p.versions[0].fileSize = "4320";
-    p.versions[0].screenshot = ByteString(url(screenshot, "/s.png"));
-    const Result online = run({"check", write("online.dat", p), "--online"});
-    EXPECT_EQ(online.status, 1);
-    EXPECT_NE(online.out.find("version 1 (id 1) fileSize: \"4320\" bytes, but the download location reports \"4321\"\n"),
-              std::string::npos) << online.out;
-    EXPECT_NE(online.out.find("version 1 (id 1) screenshot: \"" + url(screenshot, "/s.png") +
-                              "\" does not answer: Expected HTTP 200 response to request. Received:  500 Oops\n"),
-              std::string::npos) << online.out;
 }

@@ -20,18 +20,27 @@ TEST(ProgramEnvironment, EnvironmentKeepsOrderAndIndexesUpperCaseNames) {
     EXPECT_EQ(env.environment[2], "PATH=/later");
     EXPECT_EQ(environmentValue(env, "path"), "/bin");  // the first entry of a name wins
     EXPECT_EQ(environmentValue(env, "=C:"), "C:\\work");
+#ifdef _WIN32
+    readEnvironmentBlock(env, "TEMP=C:\\t\\\0USERPROFILE=C:\\u\0");
+    EXPECT_EQ(temporaryFolder(env), "C:\\t");
+    readEnvironmentBlock(env, "TMP=D:\\\0");
+    EXPECT_EQ(temporaryFolder(env), "D:\\");
+#else
     EXPECT_EQ(temporaryFolder(env), "/tmp");
     char e5[] = "TMPDIR=/var/tmp/", e6[] = "XDG_DATA_HOME=/captured/data";
     char* more[] = {e5, e6, nullptr};
     readEnvironment(env, more);
     EXPECT_EQ(temporaryFolder(env), "/var/tmp");
     EXPECT_EQ(specialFolder(env, SpecialFolder::appData), "/captured/data");
+#endif
 
+#ifndef _WIN32
     // The crash folders; relative paths in the environment are ignored.
     const PrivateFolders f = privateFolders("state", "/home/ann", "tmp", "ed", 7);
     EXPECT_EQ(f.state.view(), "/home/ann/.local/state/ed");
     EXPECT_EQ(f.fallback.view(), "/tmp/ed-7");
     EXPECT_EQ(privateFolders(nullptr, "", "/t", "ed", 7).state.view(), "");
+#endif
 }
 
 TEST(SpecialFolders, SystemFallbacksAndUserFoldersFromXdgSettings) {

@@ -1,11 +1,8 @@
-// The pieces the openers are built from: finding the desktop's handler,
-// splitting its Exec line and building the argument list for one link.
+// The rules the openers are built from: splitting a handler's Exec line
+// and turning one link into the argument list, or refusing it.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <string>
 
-#include "links/desktop_handlers.h"
 #include "links/exec_line.h"
 #include "links/link_arguments.h"
 
@@ -16,66 +13,6 @@ ByteStringList words(const char* exec) {
     ByteStringList out;
     EXPECT_TRUE(splitExecLine(exec, out)) << exec;
     return out;
-}
-
-TEST(SearchPaths, FromTheVariablesOrHomeIgnoringRelativeFoldersWithTheDesktopsListsFirst) {
-    std::map<std::string, std::string> vars = {{"HOME", "/h"}, {"XDG_CONFIG_DIRS", "rel:/d1::/d2"},
-        {"XDG_DATA_HOME", "/dh"}, {"XDG_DATA_DIRS", "./s:/s"}, {"XDG_CURRENT_DESKTOP", "GNOME:x/y"}};
-    const XdgSearchPaths p = xdgSearchPaths([&](const char* name) -> const char* {
-        auto it = vars.find(name);
-        return it == vars.end() ? nullptr : it->second.c_str();
-    });
-    EXPECT_EQ(p.mimeappsLists, (ByteStringList{"/h/.config/gnome-mimeapps.list", "/h/.config/mimeapps.list",
-        "/d1/gnome-mimeapps.list", "/d1/mimeapps.list", "/d2/gnome-mimeapps.list", "/d2/mimeapps.list",
-        "/dh/applications/gnome-mimeapps.list", "/dh/applications/mimeapps.list",
-        "/s/applications/gnome-mimeapps.list", "/s/applications/mimeapps.list"}));
-    EXPECT_EQ(p.applicationDirs, (ByteStringList{"/dh/applications", "/s/applications"}));
-}
-
-TEST(FindHandler, FirstInstalledDefaultThenAddedUnlessRemovedAndNoneWhenTheFirstIsUnusable) {
-    const XdgSearchPaths paths = {{"/user/mimeapps.list", "/system/mimeapps.list"}, {"/apps", "/more"}};
-    std::map<std::string, std::string> files;
-    const FileReader reader = [&](const ByteString& path, ByteString& out) {
-        auto it = files.find(path.toStdString());
-        if (it != files.end()) out = ByteString(it->second);
-        return it != files.end();
-    };
-    const std::string e = "[Desktop Entry]\n";
-    struct Case {
-        const char* user;  // the user's mimeapps.list; the system's names sys.desktop
-        std::map<std::string, std::string> entries;
-        ByteStringList command;  // empty: none, xdg-open decides
-    };
-    const Case cases[] = {
-        {"# c\r\n[Added Associations]\nx-scheme-handler/http=sys.desktop\n[Default Applications]\n"
-         " x-scheme-handler/http = gone.desktop; ;mine.desktop\n[Other]\nx-scheme-handler/http=sys.desktop\n",
-         {{"/apps/sys.desktop", e + "Exec=sys %u"},
-          {"/more/mine.desktop", "[Desktop Action new]\nExec=wrong\n" + e + "Exec[de]=x\nExec=\"/opt/my b\"\\s%U"}},
-         {"/opt/my b", "%U"}},
-        // A hidden entry is deleted: the next default counts.
-        {"[Default Applications]\nx-scheme-handler/http=mine.desktop\n",
-         {{"/apps/sys.desktop", e + "Exec=sys %u"}, {"/more/mine.desktop", e + "Exec=mine %u\nHidden=true"}},
-         {"sys", "%u"}},
-        // Removed associations and names leaving the folder are skipped; dashes name sub-folders.
-        {"[Removed Associations]\nx-scheme-handler/http=bad.desktop\n[Added Associations]\n"
-         "x-scheme-handler/http=../evil.desktop;bad.desktop;kde-good.desktop\n",
-         {{"/evil.desktop", e + "Exec=evil"}, {"/apps/bad.desktop", e + "Exec=bad"},
-          {"/more/kde/good.desktop", e + "Exec=good"}},
-         {"good"}},
-        // The first installed handler cannot be used: no later one is tried in its place.
-        {"[Default Applications]\nx-scheme-handler/http=shell.desktop\n",
-         {{"/apps/shell.desktop", e + "Exec=sh -c \"firefox %u\""}, {"/apps/sys.desktop", e + "Exec=sys %u"}}, {}},
-        {"[Default Applications]\nx-scheme-handler/http=noexec.desktop\n",
-         {{"/apps/noexec.desktop", e + "Name=x\n[Other]\nExec=x"}, {"/apps/sys.desktop", e + "Exec=sys %u"}}, {}},
-    };
-    for (const Case& c : cases) {
-        files = c.entries;
-        files["/user/mimeapps.list"] = c.user;
-        files["/system/mimeapps.list"] = "[Default Applications]\nx-scheme-handler/http=sys.desktop\n";
-        ByteStringList command = {"stale"};
-        EXPECT_EQ(findHandlerCommand(paths, "x-scheme-handler/http", reader, command), !c.command.empty()) << c.user;
-        EXPECT_EQ(command, c.command) << c.user;
-    }
 }
 
 TEST(ExecLine, SplitsAtBlanksKeepingQuotedPartsAndRefusesFieldCodesInQuotes) {
@@ -114,22 +51,47 @@ TEST(ExecLine, FieldCodesTakeTheLinkAsOneArgument) {
     EXPECT_EQ(expandExecArguments(words("b %u --x=%u"), ""), (ByteStringList{"b", "--x="}));
 }
 
-TEST(LinkArguments, WebLinksThatLookLikeOptionsAfterBlanksOrControlsAreRefused) {
-    for (const char* link : {"-", "--help", " --gpu-launcher=x", "\t\n\r\v\f-x", "\x7f-x", "\x01\x1f\x20-x"})
-        EXPECT_TRUE(looksLikeOption(link)) << link;
-    EXPECT_TRUE(looksLikeOption(ByteString("\0-x", 3)));
-    for (const char* link : {"", "   ", "x-", "\x80-x", "http://a/ --x", "\xc2\xa0-x"})
-        EXPECT_FALSE(looksLikeOption(link)) << link;
-    ByteStringList argv;
-    EXPECT_FALSE(webArguments({"b", "%u"}, "\t-x", argv));
-    ASSERT_TRUE(webArguments(words("browser --new %u"), "http:\\\\host\\a\\b", argv));
+// A web link reaches a browser as an http(s) address or not at all.
+TEST(LinkArguments, WebLinksAreHttpAddressesOrRefused) {
+    const std::pair<const char*, const char*> cases[] = {  // link, what the browser is handed (null: refused)
+        {"http://a/b", "http://a/b"}, {"HTTPS://a/\\x y", "HTTPS://a//x y"}, {" \t\r\nhttp://a/ \x01", "http://a/"},
+        {"ssh://host/x", nullptr}, {"file:///tmp/payload.sh", nullptr}, {"FILE:/etc/passwd", nullptr},
+        {"javascript:alert(1)", nullptr}, {"C:\\Temp\\run.bat", nullptr}, {"mailto:a@b", nullptr},
+        {"view-source:http://a", nullptr}, {"x-mine+v1.0:ab", nullptr}, {"\x01ssh://x", nullptr}, {"httpx://a", nullptr},
+        {"/tmp/payload.sh", "http:///tmp/payload.sh"}, {"payload.sh", "http://payload.sh"},
+        {"example.com:8080/x", "http://example.com:8080/x"}, {"localhost:8080", "http://localhost:8080"},
+        {"h:1?q", "http://h:1?q"}, {"127.0.0.1:80", "http://127.0.0.1:80"}, {"[::1]:80/a", "http://[::1]:80/a"},
+        {"//host/p", "http://host/p"}, {"\\\\server\\share", "http://server/share"}, {"--help", "http://--help"},
+        {"-e cmd", "http://-e cmd"}, {"%1", "http://%1"}, {"ht tp://a", "http://ht tp://a"}, {"", ""}, {" \t ", ""},
+    };
+    for (const auto& [link, expected] : cases) {
+        ByteString target = "stale";
+        EXPECT_EQ(linkTarget(LinkKind::Web, link, target) ? target.toStdString() : "refused",
+                  expected ? expected : "refused")
+            << link;
+    }
+    ByteString unused;
+    EXPECT_FALSE(linkTarget(LinkKind::Web, ByteString("\0file:///x", 10), unused));
+    for (const auto& [target, type] : {std::pair{"https://a", "https"}, {"HTTPS://a", "https"}, {"http://https.a", "http"},
+                                       {"http://a", "http"}, {"", "http"}})
+        EXPECT_EQ(handlerType(LinkKind::Web, target), ByteString("x-scheme-handler/") + type) << target;
+    EXPECT_EQ(handlerType(LinkKind::Mail, "mailto:x"), "x-scheme-handler/mailto");
+
+    ByteStringList argv = {"stale"};
+    EXPECT_FALSE(linkArguments(LinkKind::Web, {"b", "%u"}, "ssh://h", argv) || !argv.empty());
+    EXPECT_FALSE(linkArguments(LinkKind::Web, {}, "http://h", argv));
+    ASSERT_TRUE(linkArguments(LinkKind::Web, words("browser --new %u"), "http:\\\\host\\a\\b", argv));
     EXPECT_EQ(argv, (ByteStringList{"browser", "--new", "http://host/a/b"}));
-    ASSERT_TRUE(mailArguments(words("mua %1 %2"), "mailto:a b@c", argv));  // %1, %2: not this desktop's
-    EXPECT_EQ(argv, (ByteStringList{"mua", "mailto:a b@c"}));
-    EXPECT_FALSE(mailArguments(words("mua %u"), "-mailto:x", argv));
 }
 
-TEST(LinkArguments, MailLinksKeepOnlyTheAllowedParameters) {
+TEST(LinkArguments, MailLinksAreMailtoLinksWithTheAllowedParametersOnly) {
+    ByteStringList argv;
+    ASSERT_TRUE(linkArguments(LinkKind::Mail, words("mua %1 %2"), "mailto:a b@c", argv));  // %1, %2: not this desktop's
+    EXPECT_EQ(argv, (ByteStringList{"mua", "mailto:a b@c"}));
+    for (const char* link : {"-mailto:x", "http://x", " mailto:x", "mailto", "file:///x"})
+        EXPECT_FALSE(linkArguments(LinkKind::Mail, words("mua %u"), link, argv)) << link;
+    ASSERT_TRUE(linkArguments(LinkKind::Mail, words("mua %u"), "", argv));
+    EXPECT_EQ(argv, (ByteStringList{"mua"}));
     const std::pair<const char*, const char*> cases[] = {
         {"mailto:a@b?attach=/etc/passwd", "mailto:a@b"}, {"mailto:a@b?", "mailto:a@b"}, {"mailto:a@b", "mailto:a@b"},
         {"mailto:a@b?To=c&CC=d&bcc=e&Subject=f&BODY=g&In-Reply-To=h&x=1",
@@ -139,6 +101,10 @@ TEST(LinkArguments, MailLinksKeepOnlyTheAllowedParameters) {
         {"mailto:a@b?x-mozilla-html=1&priority=high&file=x&subject", "mailto:a@b?subject"},
         {"mailto:a@b?subject=attach=x", "mailto:a@b?subject=attach=x"}, {"mailto:a@b?&&body=x&", "mailto:a@b?body=x"},
         {"mailto:a@b?subjects=x&tos=y&reply-to=z", "mailto:a@b"},
+        // A value cannot hide a second parameter from a client that splits at "?" or ";".
+        {"mailto:a@b?subject=x?attach=/etc/passwd", "mailto:a@b?subject=x%3Fattach=/etc/passwd"},
+        {"mailto:a@b?body=a;attach=x;&cc=c?d", "mailto:a@b?body=a%3Battach=x%3B&cc=c%3Fd"},
+        {"mailto:a;b@c?subject;attach=x", "mailto:a;b@c"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(withAllowedMailParameters(in), out) << in;
 }

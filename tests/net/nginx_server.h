@@ -59,12 +59,13 @@ public:
         ::chmod((root() + "/" + name).c_str(), 0644);
     }
 
-    // "<name>.pem" and its key for the subjectAltName `san`, valid for
-    // `days` (negative: expired already), signed by the authority or, when
-    // `selfSigned`, by its own key.
+    // "<name>.pem" and its key for the subjectAltName `san` (empty: none,
+    // the common name "localhost" only), valid for `days` (negative: expired
+    // already), signed by the authority or, when `selfSigned`, by its own key.
     bool makeCertificate(const std::string& name, const std::string& san, int days, bool selfSigned = false) {
+        const std::string subject = san.empty() ? "-subj /CN=localhost" : "-subj /CN=test -addext subjectAltName=" + san;
         return run("openssl req -new -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -keyout " + name + ".key -out " +
-                   name + ".csr -subj /CN=test -addext subjectAltName=" + san + " && openssl x509 -req -in " + name +
+                   name + ".csr " + subject + " && openssl x509 -req -in " + name +
                    ".csr -days " + std::to_string(days) +
                    (selfSigned ? " -signkey " + name + ".key" : " -CA ca.pem -CAkey ca.key") +
                    " -copy_extensions copy -out " + name + ".pem");

@@ -1,5 +1,5 @@
-// Scripted loopback servers for the client tests, on plain POSIX sockets so
-// that they share no code with what they test. Each listens on 127.0.0.1 (an
+// Scripted loopback servers for the client tests, on plain sockets
+// (tests/net/test_sockets.h) so that they share no code with what they test. Each listens on 127.0.0.1 (an
 // ephemeral port unless one is asked for) and serves on its own thread;
 // every wait is bounded.
 //
@@ -11,18 +11,13 @@
 // to its host, and relays both ways until one side closes.
 #pragma once
 
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "support/byte_string.h"
+#include "tests/net/test_sockets.h"
 
 namespace orv::testing {
 
@@ -49,7 +44,7 @@ public:
     void join() {
         stop_ = proxy_;
         if (thread_.joinable()) thread_.join();
-        if (listener_ >= 0) ::close(listener_);
+        if (listener_ >= 0) close(listener_);
         listener_ = -1;
     }
     // Everything the client sent (a proxy: each request head), once served.
@@ -57,21 +52,24 @@ public:
 
 private:
     void start(uint16_t port) {
-        sockaddr_in a{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t len = sizeof a;
-        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
         int on = 1;
-        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), len) != 0 || ::listen(listener_, 16) != 0) {
-            ::close(listener_);
+        setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (bind(listener_, reinterpret_cast<sockaddr*>(&a), len) != 0 || listen(listener_, 16) != 0) {
+            close(listener_);
             listener_ = -1;
             return;
         }
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
         port_ = ntohs(a.sin_port);
         thread_ = std::thread([this] {
             for (size_t next = 0; proxy_ ? !stop_ : next <= pieces_.size(); ++next) {
-                const int fd = ready(listener_, proxy_ ? 50 : 5000) ? ::accept(listener_, nullptr, nullptr) : -1;
+                const int fd = ready(listener_, proxy_ ? 50 : 5000) ? accept(listener_, nullptr, nullptr) : -1;
                 if (fd >= 0 && proxy_) relay(fd);
                 else if (fd >= 0) answer(fd, next);
                 else if (!proxy_) return;
@@ -81,18 +79,18 @@ private:
 
     static bool ready(int fd, int ms) {
         pollfd p{fd, POLLIN, 0};
-        return ::poll(&p, 1, ms) > 0;
+        return poll(&p, 1, ms) > 0;
     }
     static bool sendAll(int fd, std::string_view bytes) {
-        return ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
+        return send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == long(bytes.size());
     }
     // Reads into `into` until the end of a request head, or all that comes
     // until the peer leaves; false when it left first.
     static bool read(int fd, ByteString& into, bool head = true) {
         char buf[16384];
-        ssize_t n = 1;
+        long n = 1;
         while ((!head || into.find(ByteString("\r\n\r\n")) == ByteString::npos) && ready(fd, 5000) &&
-               (n = ::recv(fd, buf, sizeof buf, 0)) > 0)
+               (n = recv(fd, buf, sizeof buf, 0)) > 0)
             into.append(buf, static_cast<uint32_t>(n));
         return n > 0;
     }
@@ -106,7 +104,7 @@ private:
         for (int i = 0; asked && end_ == ServerEnd::Drip && i < 150 && sendAll(fd, "a"); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         if (asked) read(fd, received_, false);
-        ::close(fd);
+        close(fd);
     }
 
     // One proxied connection to the CONNECT authority or the host of the
@@ -122,22 +120,22 @@ private:
         if (host.length() > 1 && host[0] == '[') host = host.Mid(1, host.length() - 2);
         addrinfo hints{}, *found = nullptr;
         hints.ai_socktype = SOCK_STREAM;
-        const bool known = ::getaddrinfo(host.c_str(), authority.Mid(colon + 1).c_str(), &hints, &found) == 0;
-        const int target = known ? ::socket(found->ai_family, SOCK_STREAM, 0) : -1;
-        const bool connected = target >= 0 && ::connect(target, found->ai_addr, found->ai_addrlen) == 0;
-        if (found) ::freeaddrinfo(found);
+        const bool known = lookUpName(host.c_str(), authority.Mid(colon + 1).c_str(), &hints, &found) == 0;
+        const int target = known ? socket(found->ai_family, SOCK_STREAM, 0) : -1;
+        const bool connected = target >= 0 && connect(target, found->ai_addr, found->ai_addrlen) == 0;
+        if (found) freeNames(found);
         if (!connected) sendAll(client, "HTTP/1.1 502 Bad Gateway\r\n\r\n");
         else if (tunnel ? sendAll(client, "HTTP/1.1 200 Connection established\r\n\r\n") : sendAll(target, head.view())) {
             pollfd both[2] = {{client, POLLIN, 0}, {target, POLLIN, 0}};
             char buf[16384];
-            for (ssize_t n = 1; n > 0 && ::poll(both, 2, 5000) > 0;) {
+            for (long n = 1; n > 0 && poll(both, 2, 5000) > 0;) {
                 const int side = both[0].revents != 0 ? 0 : 1;
-                n = ::recv(both[side].fd, buf, sizeof buf, 0);
+                n = recv(both[side].fd, buf, sizeof buf, 0);
                 if (n > 0 && !sendAll(both[1 - side].fd, std::string_view(buf, size_t(n)))) n = 0;
             }
         }
-        ::close(target);
-        ::close(client);
+        close(target);
+        close(client);
     }
 
     std::vector<ByteString> pieces_;

@@ -57,5 +57,49 @@ TEST(Proxy, ChosenByTheVariablesAndTheirExceptions) {
     EXPECT_EQ(proxy.host + ":" + textFromU16(proxy.port), "[::1]:1080");
 }
 
+// no_proxy as command-line clients read it, and proxy ports that are
+// numbers from 1 to 65535 or an error naming the variable.
+TEST(Proxy, NoProxyNetworksAndPortErrors) {
+    const std::pair<const char*, const char*> bypass[] = {  // no_proxy, hosts asked directly | through the proxy
+        {"127.0.0.0/8", "127.0.0.1 | 128.0.0.1 [::1] localhost"}, {"10.1.0.0/15", "10.0.255.1 | 10.2.0.1"},
+        {"0.0.1 .0.0.1,0.1", "| 127.0.0.1"}, {"127.0.0.1,localhost", "127.0.0.1 localhost | 127.0.0.2"},
+        {"::1/128", "[::1] | [::2]"}, {"[::1]", "[::1] [0:0::1] |"}, {"::/0", "[2001:db8::5] | 127.0.0.1"},
+        {"2001:db8::/32", "[2001:DB8:ffff::1] | [2001:db9::1]"}, {"0.0.0.0/0", "1.2.3.4 | [::ffff:127.0.0.1]"},
+        {"127.0.0.0/33 127.0.0.0/8x 127.0.0.0/", "| 127.0.0.1"}, {"1", "host.1 | 1.2.3.1"}, {"*", "[::1] x |"},
+    };
+    NetEnvironment environment;
+    environment.httpProxy = "proxy.example:3128";
+    ProxyServer proxy;
+    ByteString problem;
+    for (const auto& [noProxy, hosts] : bypass) {
+        environment.noProxy = noProxy;
+        bool direct = true;
+        for (const ByteString& host : split(ByteString(hosts), ' ')) {
+            if (host == "|") direct = false;
+            if (host == "|" || host.empty()) continue;
+            ASSERT_TRUE(proxyFor(environment, false, host, proxy, problem));
+            EXPECT_EQ(proxy.host.empty(), direct) << noProxy << " for " << host.toStdString();
+        }
+    }
+    environment.noProxy.clear();
+    environment.httpsProxyName = "HTTPS_PROXY";
+    const std::pair<const char*, const char*> ports[] = {
+        {"p:0", nullptr}, {"p:65536", nullptr}, {"p:4294967376", nullptr}, {"p:80x", nullptr}, {"p:-1", nullptr},
+        {"p:+80", nullptr}, {"p:8 0", nullptr}, {"p:80?x", nullptr}, {"[::1]:0", nullptr}, {"p:65535", "p:65535"},
+        {"p:000080", "p:80"}, {"http://u@p:01/", "p:1"}, {"p:", "p:1080"}, {"[::1]:8080", "[::1]:8080"},
+    };
+    for (const auto& [value, expected] : ports) {
+        environment.httpProxy = environment.httpsProxy = value;
+        EXPECT_EQ(proxyFor(environment, false, "h", proxy, problem), expected != nullptr) << value;
+        if (expected) {
+            EXPECT_EQ(proxy.host + ":" + textFromU16(proxy.port), expected);
+            continue;
+        }
+        EXPECT_EQ(problem, "The proxy set for web locations (http_proxy) has a port that is not a number from 1 to 65535.");
+        EXPECT_FALSE(proxyFor(environment, true, "h", proxy, problem));
+        EXPECT_EQ(problem, "The proxy set for secure locations (HTTPS_PROXY) has a port that is not a number from 1 to 65535.");
+    }
+}
+
 }  // namespace
 }  // namespace orv

@@ -1,11 +1,9 @@
 // The socket layer on the loopback interface.
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "net/socket.h"
 #include "net/socket_errors.h"
+#include "tests/net/test_sockets.h"
 
 namespace orv {
 namespace {
@@ -58,11 +56,14 @@ TEST(Socket, AcceptedConnectionClonesAndPeerClose) {
 TEST(Socket, ConnectionAttemptGivesUpAfterItsTimeOut) {
     // A listener with a backlog of one whose queue is already full drops
     // further connection requests, so the next attempt never completes.
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    using namespace testing;  // the plain sockets
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof addr;
-    ASSERT_TRUE(::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0 && ::listen(fd, 0) == 0);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    ASSERT_TRUE(bind(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0 && listen(fd, 0) == 0);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
     SocketHandle queued[4];
     bool timedOut = false;
     int i = 0;
@@ -73,7 +74,7 @@ TEST(Socket, ConnectionAttemptGivesUpAfterItsTimeOut) {
     }
     EXPECT_TRUE(timedOut);
     EXPECT_EQ(lastSocketError(), kSocketTimedOut) << queued[i - 1].TakeErrorText().toStdString();
-    ::close(fd);
+    close(fd);
 }
 
 }  // namespace

@@ -19,12 +19,13 @@ protected:
         n.writeFile("setup.exe", 1234567), n.writeFile("nolength.exe", 1234567);
         started = n.makeCertificate("good", "DNS:localhost,IP:127.0.0.1", 1) &&
                   n.makeCertificate("expired", "DNS:localhost", -1) && n.makeCertificate("other", "DNS:other.example", 1) &&
-                  n.makeCertificate("self", "DNS:localhost", 1, true);
+                  n.makeCertificate("self", "DNS:localhost", 1, true) && n.makeCertificate("cn", "", 1);
         secure = n.addServer("location = /a/b/final { return 301 ../../setup.exe; }", "good");
         plain = n.addServer("location = /chain { return 302 https://127.0.0.1:" + std::to_string(secure) +
                             "/a/b/final; }\nlocation = /loop { return 302 /loop; }\nlocation = /nolength.exe { ssi on; "
                             "ssi_types *; if ($request_method = GET) { rewrite ^ /setup.exe last; } }");
         expired = n.addServer("", "expired"), other = n.addServer("", "other"), self = n.addServer("", "self");
+        cnOnly = n.addServer("", "cn");
         v6 = n.addServer("", "", "[::1]");
         started = started && n.start();
     }
@@ -40,7 +41,7 @@ protected:
     }
 
     static inline testing::NginxServer* nginx = nullptr;
-    static inline uint16_t plain, secure, expired, other, self, v6;
+    static inline uint16_t plain, secure, expired, other, self, cnOnly, v6;
     static inline bool started = false;
     DownloadSizeOptions options;
 };
@@ -59,6 +60,8 @@ TEST_F(Web, SizesAndVerdicts) {
         {"https://" + at("localhost", expired) + "/setup.exe", refused(expired) + "has expired.\n"},
         {"https://" + at("localhost", other) + "/setup.exe", refused(other) + "is for another host.\n"},
         {"https://" + at("localhost", self) + "/setup.exe", refused(self) + "is self-signed.\n"},
+        {"https://" + at("localhost", cnOnly) + "/setup.exe",
+         refused(cnOnly) + "has no subjectAltName; a host named only in its common name is not accepted.\n"},
         {"http://" + at("[::1]", v6) + "/setup.exe", v6 ? "1234567" : ""},  // when the machine has IPv6
     };
     for (const auto& [location, expected] : cases) {

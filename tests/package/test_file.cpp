@@ -24,10 +24,17 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::set<std::string>;
 
-TEST(SanitizePath, PathsLoseTheCharactersThatNoFileNameHolds) {
-    ByteString p("/data/con/nul\\COM1:x<b>|c*?\".dat");  // device names are Windows' business
-    EXPECT_TRUE(sanitizePath(p));
-    EXPECT_EQ(p, "/data/con/nul\\COM1:xbc.dat");
+TEST(WindowsSafePath, WildcardsAndDeviceNamesGoAndSlashesTurn) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:/data/CON/pkg.dat", "C:\\data\\pkg.dat"}, {"a<b>|c.dat", "abc.dat"}, {"C:\\dir\\com1\\x", "C:\\dir\\x"},
+        {"C:\\con.txt", "C:\\con.txt"}, {"\\\\server\\share\\file", "\\\\server\\share\\file"},
+        {"d/*?\"x\"/Lpt9/clock$/AUX/prn/nUl/COM10/lpt/", "d\\x\\COM10\\lpt\\"}, {"", ""}, {"CON", ""},
+    };
+    for (const auto& [in, out] : cases) {
+        ByteString p(in);
+        EXPECT_TRUE(windowsSafePath(p));
+        EXPECT_EQ(p, out) << in;
+    }
 }
 
 // A fresh folder per test, removed afterwards.
@@ -77,7 +84,7 @@ TEST_F(FileTest, OpenModesReadsThatClampAndSeeksInUnsignedArithmetic) {
         EXPECT_EQ(f.position(), expected) << mode << " " << offset;
     }
     ASSERT_TRUE(f.open(path("ten.dat"), "wb") && f.size() == "0" && f.open(path("ten.dat"), "r"));
-    EXPECT_FALSE(f.write("no") || f.open(path("ten.dat"), "x") || f.isOpen() || f.open("<>|", "w"));
+    EXPECT_FALSE(f.write("no") || f.open(path("ten.dat"), "x") || f.isOpen() || f.open("", "w"));
     EXPECT_FALSE(f.open(path("missing.dat"), "rb") || f.open(ByteString(dir_.string()), "r"));
     EXPECT_FALSE(f.seek(0, "0") || f.refreshSize());
 }
@@ -107,6 +114,22 @@ TEST_F(FileTest, LoadFileReadsEverythingOrFails) {
         EXPECT_FALSE(loadFile(target, path(bad))) << bad;
         EXPECT_TRUE(target.empty()) << bad;
     }
+}
+
+// Characters that Windows reserves are ordinary in a POSIX name: a name
+// holding one is its own file, never the one without it.
+TEST_F(FileTest, NamesStayNames) {
+    put("ab.dat", "other");
+    for (const char c : {'*', '?', '"', '<', '>', '|', '\\', ':'}) {
+        const std::string name = std::string("a") + c + "b.dat";
+        ByteString got;
+        EXPECT_FALSE(loadFile(got, path(name)) || isFile(path(name))) << name;
+        EXPECT_TRUE(saveFile(ByteString(name), path(name))) << name;
+        EXPECT_TRUE(loadFile(got, path(name)) && got == ByteString(name)) << name;
+        EXPECT_EQ(get(name), name);
+    }
+    EXPECT_EQ(get("ab.dat"), "other");
+    EXPECT_EQ(entries().size(), 9u);
 }
 
 TEST_F(FileTest, SaveFileWritesExactlyTheTextThroughLinksKeepingPermissions) {
@@ -211,6 +234,68 @@ TEST_F(FileTest, SavingASharedFileKeepsItsIdentity) {
     EXPECT_EQ(std::memcmp(got, acl, sizeof acl), 0);
     EXPECT_EQ(entries("team"),
               (Names{"mine.dat", "theirs.dat", "linked.dat", "second-link.dat", "acl.dat", "locked.dat"}));
+}
+
+// Sets fs.protected_symlinks to 0 (the kernel then follows every link, as
+// many systems are set) for its lifetime; off() tells whether it could.
+struct KernelLinkProtectionOff {
+    static bool write(const std::string& value) {
+        return static_cast<bool>(std::ofstream("/proc/sys/fs/protected_symlinks") << value << std::flush);
+    }
+    KernelLinkProtectionOff() { std::ifstream("/proc/sys/fs/protected_symlinks") >> old; }
+    ~KernelLinkProtectionOff() { write(old); }
+    bool off() const { return old == "0" || write("0"); }
+    std::string old = "1";
+};
+
+// Links at the end of a saved path, as the kernel would judge them: in a
+// sticky folder that all may write (like /tmp), another user's link is not
+// followed (it was planted to make us write elsewhere); our own links, the
+// folder owner's and links in other folders are. Users: 6001 saves, 6002
+// plants.
+TEST_F(FileTest, LinksPlantedInSharedFoldersAreNotFollowed) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to act as other users";
+    const KernelLinkProtectionOff kernel;
+    if (!kernel.off()) GTEST_SKIP() << "fs.protected_symlinks cannot be set to 0 here, so the kernel's protection would hide a fault";
+    ASSERT_EQ(chmod(dir_.c_str(), 0755), 0);
+    for (const auto& [folder, group, mode] : {std::tuple{"shared", 0u, 01777u}, {"team", 5000u, 0775u}}) {
+        fs::create_directory(dir_ / folder);
+        ASSERT_EQ(chown((dir_ / folder).c_str(), 0, group), 0);
+        ASSERT_EQ(chmod((dir_ / folder).c_str(), mode), 0);
+    }
+    const struct {
+        const char* link;
+        const char* target;  // relative to the link's folder
+        uid_t linkOwner, saver;
+        bool followed;
+    } cases[] = {
+        {"shared/planted.dat", "../victim.dat", 6002, 0, false},
+        {"shared/dangling.dat", "../created.dat", 6002, 0, false},
+        {"shared/planted-for-6001.dat", "../victim.dat", 6002, 6001, false},
+        {"shared/chain.dat", "planted.dat", 6001, 6001, false},  // the second link is judged too
+        {"shared/mine.dat", "../mine.dat", 6001, 6001, true},
+        {"shared/folder-owners.dat", "../mine.dat", 0, 6001, true},
+        {"team/theirs.dat", "../mine.dat", 6002, 6001, true},
+    };
+    put("victim.dat", "victim");
+    put("mine.dat", "old");
+    ASSERT_EQ(chown((dir_ / "mine.dat").c_str(), 6001, 6001), 0);
+    ASSERT_EQ(chown((dir_ / "victim.dat").c_str(), 6001, 6001), 0);
+    for (const auto& c : cases) {
+        fs::create_symlink(c.target, dir_ / c.link);
+        ASSERT_EQ(lchown((dir_ / c.link).c_str(), c.linkOwner, c.linkOwner), 0);
+    }
+    for (const auto& c : cases) {
+        const bool saved = c.saver == 0 ? saveFile("new", path(c.link))
+                                        : inChild([&] { return saveFile("new", path(c.link)); }, c.saver);
+        EXPECT_EQ(saved, c.followed) << c.link;
+        EXPECT_TRUE(fs::is_symlink(dir_ / c.link)) << c.link;
+        EXPECT_EQ(get("mine.dat"), c.followed ? "new" : "old") << c.link;
+        put("mine.dat", "old");
+    }
+    EXPECT_EQ(get("victim.dat"), "victim");
+    EXPECT_EQ(entries(), (Names{"shared", "team", "victim.dat", "mine.dat"}));
+    EXPECT_EQ(entries("shared").size(), 6u);
 }
 
 }  // namespace

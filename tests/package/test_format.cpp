@@ -1,9 +1,11 @@
 #include "package/format.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstring>
 #include <random>
@@ -145,14 +147,22 @@ TEST(PackageFile, TruncatedFilesKeepTheMissingTextsAndStartRecordsFromDefaults) 
     const ByteString file = fileOf(samplePackage());
     for (uint32_t n = 0; n <= file.length(); ++n) {
         Package p = filledPackage();
-        ASSERT_EQ(readPackage(p, file.Left(n)), n >= 20) << n;
+        PackageReadReport report;
+        ASSERT_EQ(readPackage(p, file.Left(n), &report), n >= 20) << n;
         ASSERT_TRUE(n >= 20 || p == filledPackage()) << n;
+        // Every cut is told, wherever it falls; only the whole file is whole.
+        ASSERT_TRUE(n < 20 || (report.endedEarly == (n < file.length()) && report.trailingBytes == 0)) << n;
         // As the fuzzer checks: what is read writes back to a file that reads
         // the same and writes to the same bytes again.
         const ByteString again = fileOf(p);
         Package back;
         ASSERT_TRUE(readPackage(back, again) && back == p && fileOf(back) == again) << n;
     }
+
+    PackageReadReport padded;
+    Package whole;
+    ASSERT_TRUE(readPackage(whole, file + "tail", &padded));
+    EXPECT_TRUE(!padded.endedEarly && padded.trailingBytes == 4 && whole == samplePackage());
 
     // Cut three bytes into productDescription: the texts before the cut are
     // the file's, the one at the cut is shortened, those after it keep their
@@ -193,6 +203,7 @@ TEST(PackageFile, HostileListsStayWithinTheMemoryBudget) {
     EXPECT_EQ(p.features[249999].title, ByteString(30, 't'));
 }
 
+#ifndef _WIN32  // a memory limit for one child process is POSIX's
 TEST(PackageFile, RunningOutOfMemoryFailsTheReadAndChangesNothing) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "address space limits and the sanitizer's shadow memory do not mix";
@@ -213,6 +224,7 @@ TEST(PackageFile, RunningOutOfMemoryFailsTheReadAndChangesNothing) {
     Package p;  // and with the memory there, the same file reads
     EXPECT_TRUE(readPackage(p, file) && p.versions.count() == 300000u);
 }
+#endif
 
 TEST(PackageFile, AFileBeyondFourGibibytesIsRefused) {
     // 4,100 versions share one 1 MiB text (no copies): 4.3 GB of file.

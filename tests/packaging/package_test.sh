@@ -26,8 +26,10 @@ diff -r "$root/usr" "$tmp/prefix" || fail "cmake --install differs from the pack
 for p in "$root"/usr/bin/*; do
   [ -f "$share/man/man1/${p##*/}.1.gz" ] || fail "no manual page for ${p##*/}"
 done
-[ ! -e "$root/usr/bin/orvantis-cli" ] || [ -f "$share/bash-completion/completions/orvantis-cli" ] ||
-  fail "no bash completion for orvantis-cli"
+for completion in bash-completion/completions/orvantis-cli zsh/vendor-completions/_orvantis-cli \
+                  fish/vendor_completions.d/orvantis-cli.fish; do
+  [ ! -e "$root/usr/bin/orvantis-cli" ] || [ -f "$share/$completion" ] || fail "no $completion"
+done
 for icon in apps/orvantis mimetypes/application-x-orvantis-package; do
   for s in 16 24 32 48 64 128 256; do
     [[ $(file -b "$share/icons/hicolor/${s}x$s/$icon.png") == "PNG image data, $s x $s,"* ]] || fail "$icon at $s"

@@ -18,6 +18,12 @@ int probe_pair_double(void) { return 6; }
 int probe_deep(void) __asm__("__probe_deep");
 int probe_deep(void) { return 7; }
 
+#ifdef _WIN32
+/* A stack-size decorated export, only under the name with one underscore. */
+int probe_sized(void) __asm__("_probe_sized@12");
+int probe_sized(void) { return 8; }
+#endif
+
 /* A dependency with exports of its own, which are not the probe's. */
 #include <math.h>
 double probe_cosine(double x) { return cos(x); }

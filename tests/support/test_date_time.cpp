@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
+#include <chrono>
 #include <tuple>
 
 namespace orv {
@@ -32,17 +32,18 @@ TEST(DateTime, FieldsCarryAndTheSerialClampsAtTheEarliestDate) {
     EXPECT_EQ(st.dayOfWeek, 3u);
 }
 
-TEST(DateTime, CalendarAgreesWithTheCLibrary) {
+TEST(DateTime, CalendarAgreesWithTheStandardLibrary) {
     // Every day from 1899 to beyond 2200, and some far-off ones; serial day
     // 25569 is 1970-01-01.
+    using namespace std::chrono;
     auto check = [](int64_t d) {
         DateTimeValue v;
         v.SetFromSerial(d * 86400 + 3661);
-        const std::time_t t = (d - 25569) * 86400;
-        std::tm tm{};
-        gmtime_r(&t, &tm);
-        ASSERT_EQ(ymd(v), Ymd(tm.tm_year + 1900, tm.tm_mon, tm.tm_mday)) << d;
-        ASSERT_EQ(v.weekday() * 1000 + v.dayOfYear(), static_cast<uint32_t>(tm.tm_wday * 1000 + tm.tm_yday + 1));
+        const sys_days day{days{d - 25569}};
+        const year_month_day date{day};
+        const auto yearDay = (day - sys_days{date.year() / January / 1}).count() + 1;
+        ASSERT_EQ(ymd(v), Ymd(int(date.year()), unsigned(date.month()) - 1, unsigned(date.day()))) << d;
+        ASSERT_EQ(v.weekday() * 1000 + v.dayOfYear(), static_cast<uint32_t>(weekday{day}.c_encoding() * 1000 + yearDay));
         ASSERT_EQ(hms(v), 10101u);
         ASSERT_EQ(DateTimeValue(v.year(), v.month(), v.day(), 1, 1, 1).Serial(), v.Serial()) << d;
     };

@@ -20,6 +20,7 @@
 #include "app/qt/main_window.h"
 #include "dialogs/qt/gui_text.h"
 #include "package/file.h"
+#include "package/file_lock.h"
 #include "package/format.h"
 
 // Records are built with designated initializers, naming only what matters.
@@ -74,6 +75,7 @@ protected:
             messages << r.caption + (r.buttons == MessageButtons::Ok ? " [OK]: " : " [Yes/No]: ") + r.text;
             return r.buttons == MessageButtons::Ok ? QMessageBox::Ok : yes ? QMessageBox::Yes : QMessageBox::No;
         };
+        s.saveLockWait = std::chrono::milliseconds(100);
         s.chooseFile = [this](QWidget*, const FileDialogRequest& r) {
             fileRequests.push_back(r);
             return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
@@ -355,6 +357,37 @@ TEST_F(MainWindowTest, SaveWritesTheShownFileOrAsksForAnotherUntilOneCanBeWritte
     EXPECT_EQ(fileRequests[1].title + " ." + fileRequests[1].defaultSuffix, "Save As .dat");
     EXPECT_EQ(messages.size(), 3);
     EXPECT_EQ(readPackageFile(path("pkg.dat")), window->package());
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+}
+
+TEST_F(MainWindowTest, SaveAsksBeforeOverwritingAFileChangedOnDiskAndWaitsForOtherWriters) {
+    const QString file = writePackageFile(samplePackage(), "sample.dat");
+    start(file);
+    Package theirs = samplePackage();
+    theirs.common.company = "Changed by a pipeline";
+    writePackageFile(theirs, "sample.dat");
+    // No: the other writer's file stays, and Save As is offered (cancelled here).
+    yes = false;
+    click("saveButton");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], "Overwrite Changed File? [Yes/No]: The file has been changed by another program since it "
+                           "was opened.\nOverwrite it with the package shown here?");
+    ASSERT_EQ(fileRequests.size(), 1u);
+    EXPECT_EQ(readPackageFile(file), theirs);
+    EXPECT_NE(window->result(), QDialog::Accepted);
+
+    // Another writer holds the lock throughout: told, and nothing written.
+    FileLock held;
+    ASSERT_EQ(held.lock(ByteString(file.toStdString()), std::chrono::milliseconds(0)), LockResult::Locked);
+    yes = true;
+    click("saveButton");
+    EXPECT_EQ(messages.value(1), "Error [OK]: Unable to write to '" + file +
+                                     "'.\nAnother program is changing it. Please try again in a moment.");
+    EXPECT_EQ(readPackageFile(file), theirs);
+    held.unlock();
+    // Yes: overwritten.
+    click("saveButton");
+    EXPECT_EQ(readPackageFile(file), window->package());
     EXPECT_EQ(window->result(), QDialog::Accepted);
 }
 

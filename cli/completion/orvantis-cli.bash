@@ -1,12 +1,24 @@
 # bash completion for orvantis-cli                         -*- shell-script -*-
 
+# The version texts of the package named on the line, for --version,
+# --owned, --for and --free-from.
+_orvantis_cli_versions() {
+    local i file
+    for ((i = 2; i < cword; i++)); do
+        [[ ${words[i]} != -* && ${words[i - 1]} != -* && -f ${words[i]} ]] && file=${words[i]}
+    done
+    [[ -n $file ]] || return
+    local IFS=$'\n'
+    COMPREPLY=($(compgen -W "$(orvantis-cli versions "$file" 2>/dev/null)" -- "$cur"))
+}
+
 _orvantis_cli() {
     local cur prev words cword
     _init_completion || return
 
     local commands="show export import add-version check size notes eligible digest feed"
     if ((cword == 1)); then
-        COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "$commands --help --version --verbose" -- "$cur"))
         return
     fi
 
@@ -35,24 +47,31 @@ _orvantis_cli() {
             _filedir pem
             return
             ;;
-        --date)
+        --date | --purchased)
             COMPREPLY=($(compgen -W "today" -- "$cur"))
             return
             ;;
-        --version | --location | --size | --free-upgrade-days | --free-from | --screenshot | --thumbnail | \
-            --owned | --purchased | --for)
+        --owned | --for | --free-from)
+            _orvantis_cli_versions
+            return
+            ;;
+        --version)
+            [[ ${words[1]} == notes ]] && _orvantis_cli_versions
+            return
+            ;;
+        --location | --size | --free-upgrade-days | --screenshot | --thumbnail | --wait)
             return
             ;;
     esac
 
-    local options="--help"
+    local options="--help --json --verbose"
     case ${words[1]} in
         show) options+=" --encoding" ;;
         export) options+=" --output --encoding" ;;
-        import) options+=" --output --encoding" ;;
+        import) options+=" --output --encoding --wait" ;;
         add-version) options+=" --version --location --size --size-from-url --date --free-upgrade-days --free-from
-                              --screenshot --thumbnail --associate-features --encoding" ;;
-        check) options+=" --online --json --encoding" ;;
+                              --screenshot --thumbnail --associate-features --dry-run --wait --encoding" ;;
+        check) options+=" --online --encoding" ;;
         notes) options+=" --version --format --encoding" ;;
         eligible) options+=" --owned --purchased --for --encoding" ;;
         digest) options+=" --sign-key --verify --json --encoding" ;;

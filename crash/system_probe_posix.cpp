@@ -14,18 +14,6 @@ namespace orv {
 
 namespace {
 
-// Kibibytes of a "Name:   1234 kB" line of /proc/meminfo; 0 when absent.
-uint64_t memInfoKiB(std::string_view meminfo, std::string_view name) {
-    while (!meminfo.empty()) {
-        const size_t end = meminfo.find('\n');
-        const std::string_view line = meminfo.substr(0, end);
-        if (line.size() > name.size() && line.substr(0, name.size()) == name && line[name.size()] == ':')
-            return parseU64(line.substr(name.size() + 1));
-        meminfo = end == std::string_view::npos ? std::string_view() : meminfo.substr(end + 1);
-    }
-    return 0;
-}
-
 // statfs rather than statvfs: a plain system call on every C library.
 DiskSpace diskSpace(const char* root) {
     struct statfs fs {};
@@ -61,20 +49,6 @@ MemoryStatus memoryNow() {
 }
 
 }  // namespace
-
-MemoryStatus memoryFromMemInfo(std::string_view meminfo) {
-    MemoryStatus m;
-    const uint64_t total = memInfoKiB(meminfo, "MemTotal");
-    if (total == 0) return m;
-    uint64_t available = memInfoKiB(meminfo, "MemAvailable");
-    if (available == 0) available = memInfoKiB(meminfo, "MemFree");
-    if (available > total) available = total;
-    m.known = true;
-    m.totalBytes = total * 1024;
-    m.freeBytes = available * 1024;
-    m.loadPercent = static_cast<uint32_t>(((total - available) * 100 + total / 2) / total);
-    return m;
-}
 
 ByteString readSystemFile(const char* path) {
     ByteString content;

@@ -208,4 +208,10 @@ bool readSmallFile(const ByteString& path, ByteString& content) {
     return ok;
 }
 
+std::function<bool(const ByteString&, ByteStringList&)> desktopHandlerFinder(EnvReader env, FileReader readFile) {
+    return [env = std::move(env), readFile = std::move(readFile)](const ByteString& type, ByteStringList& command) {
+        return findHandlerCommand(xdgSearchPaths(env), type, readFile, command);
+    };
+}
+
 }  // namespace orv

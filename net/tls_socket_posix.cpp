@@ -8,11 +8,10 @@
 #include <openssl/x509v3.h>
 #include <poll.h>
 
-#include "net/base64.h"
-#include "net/http_request.h"
 #include "net/resolve.h"
 #include "net/socket_errors.h"
 #include "net/socket_state.h"
+#include "net/tunnel.h"
 #include "support/numbers.h"
 
 namespace orv {
@@ -48,7 +47,17 @@ SSL_CTX* newContext(const TlsTrust& trust) {
     return context;
 }
 
-ByteString verdict(long code) {
+// Whether the server's own certificate names any host in a subjectAltName.
+bool peerHasAltNames(SSL* ssl) {
+    STACK_OF(X509)* chain = SSL_get_peer_cert_chain(ssl);
+    X509* leaf = chain && sk_X509_num(chain) > 0 ? sk_X509_value(chain, 0) : nullptr;
+    return !leaf || X509_get_ext_by_NID(leaf, NID_subject_alt_name, -1) >= 0;
+}
+
+ByteString verdict(long code, SSL* ssl) {
+    const bool mismatch = code == X509_V_ERR_HOSTNAME_MISMATCH || code == X509_V_ERR_IP_ADDRESS_MISMATCH;
+    if (mismatch && !peerHasAltNames(ssl))
+        return "The server's certificate has no subjectAltName; a host named only in its common name is not accepted.";
     switch (code) {
     case X509_V_ERR_CERT_HAS_EXPIRED: return "The server's certificate has expired.";
     case X509_V_ERR_CERT_NOT_YET_VALID: return "The server's certificate is not yet valid.";
@@ -123,7 +132,9 @@ bool handshake(SocketState& s, TlsSocketHandle::Session& t, const ByteString& ad
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(t.ssl), host.c_str());
     } else {
         SSL_set_tlsext_host_name(t.ssl, host.c_str());
-        SSL_set_hostflags(t.ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+        // The host must be in the subjectAltName: the common name, which
+        // browsers stopped reading long ago, does not count.
+        SSL_set_hostflags(t.ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS | X509_CHECK_FLAG_NEVER_CHECK_SUBJECT);
         SSL_set1_host(t.ssl, host.c_str());
     }
     // Every wait is a poll, so the socket itself never blocks.
@@ -133,45 +144,11 @@ bool handshake(SocketState& s, TlsSocketHandle::Session& t, const ByteString& ad
     if (step == Step::Done) return true;
     const long code = SSL_get_verify_result(t.ssl);
     if (code != X509_V_OK) {
-        s.errorText += "Error:  " + verdict(code) + "\n";
+        s.errorText += "Error:  " + verdict(code, t.ssl) + "\n";
         s.errorWithoutCode = true;
         return false;
     }
     noteFailure(s, step, error, "Error:  Unable to set up a secure connection with '" + address + "'.\n");
-    return false;
-}
-
-// Asks the proxy for a tunnel to host:port and reads its answer's head.
-bool openTunnel(SocketState& s, const ProxyServer& proxy, const ByteString& host, uint16_t port) {
-    const ByteString authority = host + ":" + textFromU16(port);
-    ByteString request = "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\n";
-    if (!proxy.user.empty())
-        request += "Proxy-Authorization: Basic " + base64Encode(proxy.user + ":" + proxy.password) + "\r\n";
-    if (!sendState(s, request + "\r\n")) return false;
-    ByteString head, piece;
-    for (;;) {
-        const uint32_t from = head.length() < 3 ? 0 : head.length() - 3;
-        const uint32_t textLength = s.errorText.length();
-        if (!receiveState(s, piece)) {
-            if (s.errorText.length() == textLength) {
-                s.errorText += "Error:  The proxy server closed the connection.\n";
-                s.errorWithoutCode = true;
-            }
-            return false;
-        }
-        head.append(piece);
-        if (head.find(ByteString("\r\n\r\n"), from) != ByteString::npos) break;
-        if (head.length() > kMaxHttpHeaderBytes) {
-            s.errorText += "Error:  The proxy server's answer is longer than 65536 bytes.\n";
-            s.errorWithoutCode = true;
-            return false;
-        }
-    }
-    const ByteStringList words = split(head.Left(head.find('\r')), ' ');
-    const ByteString code = words.size() > 1 ? words[1] : ByteString();
-    if (code.length() == 3 && code[0] == '2') return true;
-    s.errorText += "Error:  The proxy server refused the tunnel with the answer " + textFromU32(parseU32(code)) + ".\n";
-    s.errorWithoutCode = true;
     return false;
 }
 
@@ -214,18 +191,7 @@ bool TlsSocketHandle::Connect(const ByteString& address, uint16_t port, uint32_t
         s.errorText += "Error:  A secure socket only makes outgoing connections.\n";
         return false;
     }
-    const ProxyServer& proxy = session_->tunnel;
-    if (proxy.host.empty()) {
-        if (!connectState(s, address, port, 0, 0, family, type, protocol)) return false;
-    } else {
-        const uint32_t start = s.errorText.length();
-        if (!connectState(s, proxy.host, proxy.port, 0, 0, family, type, protocol) ||
-            !openTunnel(s, proxy, address, port)) {
-            s.errorText.insert(start, "Error:  Unable to open a tunnel through the proxy server '" + proxy.host +
-                                          "' on port " + textFromU16(proxy.port) + ".\n");
-            return false;
-        }
-    }
+    if (!connectThroughTunnel(s, session_->tunnel, address, port, family, type, protocol)) return false;
     if (!handshake(s, *session_, address)) return false;
     s.nonBlocking = nonBlocking == 1 ? 1 : 0;
     return true;

@@ -14,7 +14,7 @@
 #include <sstream>
 #include <thread>
 
-#include "links/link_arguments.h"
+#include "links/desktop_handlers.h"
 #include "links/open_link.h"
 
 namespace orv {
@@ -49,6 +49,12 @@ protected:
             {"/good/applications/test-mail.desktop", entry + kStub + " -compose %u %i\n"},
             {"/shell/mimeapps.list", "[Default Applications]\nx-scheme-handler/http=shell.desktop\n"},
             {"/shell/applications/shell.desktop", entry + "sh -c \"" + kStub + " %u\"\n"},
+            // Handlers for everything but the web.
+            {"/noweb/mimeapps.list", "[Default Applications]\nx-scheme-handler/ssh=ssh.desktop\n"
+                                     "x-scheme-handler/file=run.desktop\nx-scheme-handler/javascript=run.desktop\n"
+                                     "application/x-shellscript=run.desktop\n"},
+            {"/noweb/applications/ssh.desktop", entry + kStub + " --ssh %u\n"},
+            {"/noweb/applications/run.desktop", entry + kStub + " --run %f\n"},
         };
         for (const auto& [name, text] : files) {
             std::filesystem::create_directories(std::filesystem::path(root_ + name).parent_path());
@@ -61,11 +67,11 @@ protected:
     LinkSystem system(const std::string& desktop, Launcher launch = launchDetached) {
         vars = {{"XDG_CONFIG_HOME", root_ + desktop}, {"XDG_DATA_HOME", root_ + desktop},
                 {"XDG_CONFIG_DIRS", root_ + "/none"}, {"XDG_DATA_DIRS", root_ + "/none"}};
-        return {[this](const char* name) -> const char* {
-                    auto it = vars.find(name);
-                    return it == vars.end() ? nullptr : it->second.c_str();
-                },
-                readSmallFile, std::move(launch)};
+        const EnvReader env = [this](const char* name) -> const char* {
+            auto it = vars.find(name);
+            return it == vars.end() ? nullptr : it->second.c_str();
+        };
+        return {desktopHandlerFinder(env, readSmallFile), std::move(launch)};
     }
 
     // Opens `link`, which must start the stub, and returns the arguments it received.
@@ -103,34 +109,52 @@ const char* const kHostile[] = {
 TEST_F(OpenLink, EveryLinkArrivesAsOneArgument) {
     std::vector<std::string> texts(std::begin(kHostile), std::end(kHostile));
     texts.push_back("http://a/" + std::string(60000, 'x'));
-    for (std::string text : texts) {
+    for (const std::string& text : texts) {
         const ByteString mail = ByteString("mailto:" + text);
         EXPECT_EQ(recorded(LinkKind::Mail, mail), (ByteStringList{"-compose", withAllowedMailParameters(mail)}))
             << text.substr(0, 80);
-        std::replace(text.begin(), text.end(), '\\', '/');
-        EXPECT_EQ(recorded(LinkKind::Web, ByteString(text)), (ByteStringList{"--web", ByteString(text)}))
-            << text.substr(0, 80);
+        ByteString target;
+        if (!linkTarget(LinkKind::Web, ByteString(text), target)) continue;
+        const ByteStringList expected = target.empty() ? ByteStringList{"--web"} : ByteStringList{"--web", target};
+        EXPECT_EQ(recorded(LinkKind::Web, ByteString(text)), expected) << text.substr(0, 80);
     }
     EXPECT_EQ(recorded(LinkKind::Web, "HTTPS://a/\\x y"), (ByteStringList{"--secure", "HTTPS://a//x y"}));
+    EXPECT_EQ(recorded(LinkKind::Web, "\\\\server\\$(id)"), (ByteStringList{"--web", "http://server/$(id)"}));
     EXPECT_EQ(recorded(LinkKind::Web, ""), (ByteStringList{"--web"}));
     EXPECT_EQ(recorded(LinkKind::Mail, "MAILTO:a@b?body=$(id)&ATTACH=%2Fetc%2Fshadow&cc=c"),
               (ByteStringList{"-compose", "MAILTO:a@b?body=$(id)&cc=c"}));
     EXPECT_EQ(recorded(LinkKind::Mail, ""), (ByteStringList{"-compose"}));
 }
 
-TEST_F(OpenLink, RefusedLinksStartNothingAndUnusableHandlersLeaveTheLinkToXdgOpen) {
+// On a desktop with handlers for ssh, files and scripts but none for the
+// web, a web link still reaches only a browser (through xdg-open) or nothing.
+TEST_F(OpenLink, WebLinksNeverReachAnotherProgram) {
     std::vector<Candidates> launches;
     const Launcher record = [&](const Candidates& c) { return launches.push_back(c), true; };
-    const LinkSystem sys = system("/good", record);
-    for (const char* link : {"-", "--help", " --gpu-launcher=sh", "\t\r\n-e cmd", "\x7f\x01--new-window=x"}) {
-        EXPECT_EQ(openLink(sys, LinkKind::Web, link), LinkOpened::Refused) << link;
+    const LinkSystem noWeb = system("/noweb", record);
+    for (const char* link : {"ssh://host/x", "file:///tmp/payload.sh", "FILE:/tmp/payload.sh", "javascript:alert(1)",
+                             "C:\\payload.bat", " ssh://host/x", "mailto:a@b"}) {
+        EXPECT_EQ(openLink(noWeb, LinkKind::Web, link), LinkOpened::Refused) << link;
         EXPECT_EQ(OpenWebLink(link), 0) << link;
     }
-    for (const char* link : {"http://x", "-mailto:x", "mailto", " mailto:x", "mail:x"})
-        EXPECT_EQ(openLink(sys, LinkKind::Mail, link), LinkOpened::Refused) << link;
+    EXPECT_EQ(openLink(noWeb, LinkKind::Mail, "ssh://x"), LinkOpened::Refused);
     EXPECT_TRUE(launches.empty());
+    const std::pair<const char*, const char*> handedOver[] = {
+        {"/tmp/payload.sh", "http:///tmp/payload.sh"}, {"payload.sh", "http://payload.sh"}, {"-e cmd", "http://-e cmd"},
+        {"https://a/b", "https://a/b"}};
+    for (const auto& [link, target] : handedOver) {
+        EXPECT_EQ(openLink(noWeb, LinkKind::Web, link), LinkOpened::Started) << link;
+        EXPECT_EQ(launches.back(), (Candidates{{"xdg-open", target}})) << link;
+    }
+    // Nothing to open: xdg-open is not started without a link.
+    EXPECT_EQ(openLink(noWeb, LinkKind::Web, "  "), LinkOpened::NotStarted);
+    EXPECT_EQ(launches.size(), std::size(handedOver));
+}
 
-    EXPECT_EQ(openLink(sys, LinkKind::Web, "http://a\\b c"), LinkOpened::Started);
+TEST_F(OpenLink, UnusableHandlersLeaveTheLinkToXdgOpen) {
+    std::vector<Candidates> launches;
+    const Launcher record = [&](const Candidates& c) { return launches.push_back(c), true; };
+    EXPECT_EQ(openLink(system("/good", record), LinkKind::Web, "http://a\\b c"), LinkOpened::Started);
     EXPECT_EQ(launches.back(),
               (Candidates{{ByteString(kStub), "--web", "http://a/b c"}, {"xdg-open", "http://a/b c"}}));
     // A shell with the link inside its command line would run whatever the link says.

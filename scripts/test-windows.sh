@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the Windows programs (scripts/build-windows.sh) and runs their
+# tests under Wine, in a Wine prefix of their own that is removed again.
+# Usage: test-windows.sh [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=${1:-build-windows}
+bash scripts/build-windows.sh "$dir"
+
+export WINEPREFIX
+WINEPREFIX=$(mktemp -d /tmp/orvantis-wine.XXXXXX)
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+wineboot -i >/dev/null 2>&1
+wineserver -p || true  # one server for every test, kept until the end (already up after wineboot)
+
+ctest --test-dir "$dir" --output-on-failure --timeout 300 -j "$(nproc)"
