@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "package/file.h"
 
 namespace orv::cli {
 
@@ -24,6 +25,8 @@ std::string readFailure(const std::string& path) {
 }
 
 std::string writeObstacle(const std::string& path) {
+    if (isRefusedLink(ByteString(path)))
+        return "a link another user made in a shared folder, which is not followed";
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     struct stat st {};
