@@ -74,7 +74,7 @@ _orvantis_cli() {
         check) options+=" --online --encoding" ;;
         notes) options+=" --version --format --encoding" ;;
         eligible) options+=" --owned --purchased --for --encoding" ;;
-        digest) options+=" --sign-key --verify --json --encoding" ;;
+        digest) options+=" --sign-key --verify --wait --encoding" ;;
         feed) options+=" --format --output --os --encoding" ;;
     esac
     if [[ $cur == -* ]]; then
