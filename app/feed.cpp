@@ -8,7 +8,7 @@ namespace orv {
 
 Feed buildFeed(const Package& p, const DigestFile& digests, TextCodec& codec, const FeedRequest& request) {
     Feed feed;
-    std::vector<std::string> warnings;
+    std::vector<FeedWarning> warnings;
     feed::Texts texts(codec, warnings);
     const std::vector<ReleaseNotes> notes = allReleaseNotes(p);
     const std::vector<feed::VersionFacts> facts = feed::versionFacts(p, notes, digests, request.os, texts);
@@ -21,8 +21,11 @@ Feed buildFeed(const Package& p, const DigestFile& digests, TextCodec& codec, co
     }
     // A text used in many places is reported once.
     std::unordered_set<std::string> seen;
-    for (std::string& w : warnings)
-        if (seen.insert(w).second) feed.warnings.push_back(std::move(w));
+    for (FeedWarning& w : warnings) {
+        const std::string key = std::to_string(static_cast<int>(w.where.subject)) + ' ' + std::to_string(w.where.position) +
+                                ' ' + w.where.field + ' ' + w.message;
+        if (seen.insert(key).second) feed.warnings.push_back(std::move(w));
+    }
     return feed;
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/digest_file.h"
+#include "app/package_check.h"
 #include "app/text_codec.h"
 #include "package/model.h"
 
@@ -30,9 +31,24 @@ struct FeedRequest {
     FeedOs os = FeedOs::Guess;
 };
 
+// A field of the package, as a warning names it.
+struct FeedField {
+    Subject subject = Subject::Common;  // Common, Version, Feature or Bug
+    uint32_t position = 0, id = 0;      // the record's; 0 for the common information
+    ByteString name;                    // the record's version text or title
+    std::string field;                  // "title", "releaseDate"; empty for the record as a whole
+    bool operator==(const FeedField&) const = default;
+};
+
+struct FeedWarning {
+    FeedField where;
+    std::string message;  // UTF-8, one sentence
+    bool operator==(const FeedWarning&) const = default;
+};
+
 struct Feed {
     std::string xml;                    // UTF-8, with its XML declaration
-    std::vector<std::string> warnings;  // UTF-8, one sentence each, naming the field
+    std::vector<FeedWarning> warnings;  // each once
 };
 
 // Versions are taken newest first, the newest being the last in the list.

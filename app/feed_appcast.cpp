@@ -31,7 +31,7 @@ void enclosure(pugi::xml_node item, const VersionFacts& f, Texts& texts) {
     if (f.location.empty()) return;
     pugi::xml_node e = item.append_child("enclosure");
     e.append_attribute("url") = f.location.c_str();
-    if (!f.size) texts.warn(f.name + " fileSize: unknown (no number and no digest); the length is given as 0");
+    if (!f.size) texts.warn(at(f.record, "fileSize"), "unknown (no number and no digest); the length is given as 0");
     e.append_attribute("length") = std::to_string(f.size.value_or(0)).c_str();
     e.append_attribute("type") = "application/octet-stream";
     if (f.os != FeedOs::Guess) e.append_attribute("sparkle:os") = osName(f.os);
@@ -47,11 +47,11 @@ std::string appcast(const Inputs& in) {
     rss.append_attribute("version") = "2.0";
     rss.append_attribute("xmlns:sparkle") = kSparkleNamespace;
     pugi::xml_node channel = rss.append_child("channel");
-    const std::string product = in.texts.text(in.p.common.product, "common product");
+    const std::string product = in.texts.text(in.p.common.product, {Subject::Common, 0, 0, {}, "product"});
     textElement(channel, "title", product.empty() ? "Updates" : product);
     if (isWebLink(in.p.common.productLink))
         textElement(channel, "link", in.texts.link(in.p.common.productLink));
-    textElement(channel, "description", in.texts.text(in.p.common.productDescription, "common productDescription"));
+    textElement(channel, "description", in.texts.text(in.p.common.productDescription, {Subject::Common, 0, 0, {}, "productDescription"}));
     for (auto f = in.facts.rbegin(); f != in.facts.rend(); ++f) {
         pugi::xml_node item = channel.append_child("item");
         textElement(item, "title", product.empty() ? "Version " + f->version : product + " " + f->version);

@@ -31,7 +31,7 @@ std::string appstream(const Inputs& in) {
     pugi::xml_node releases = doc.append_child("releases");
     for (auto f = in.facts.rbegin(); f != in.facts.rend(); ++f) {
         if (!f->released || f->version.empty()) {
-            in.texts.warn(f->name + ": AppStream needs a version text and a release date; the version is left out");
+            in.texts.warn(f->record, "AppStream needs a version text and a release date; the version is left out");
             continue;
         }
         pugi::xml_node release = releases.append_child("release");

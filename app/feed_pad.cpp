@@ -30,7 +30,7 @@ public:
     Texts& texts() { return texts_; }
 
 private:
-    static std::string where(const char* field) { return std::string("common ") + field; }
+    static FeedField where(const char* field) { return {Subject::Common, 0, 0, {}, field}; }
     pugi::xml_node root_, at_;
     Texts& texts_;
 };
@@ -133,7 +133,7 @@ void program(Pad& pad, const Inputs& in, const VersionFacts* newest) {
     pad.empty({"Program_Language"});
     std::string changes = newest ? changeInfo(noteItems(in.notes[newest->position], in.noteTexts)) : "";
     if (cutToCharacters(changes, 300))
-        pad.texts().warn("Program_Change_Info: the release notes were shortened to 300 characters");
+        pad.texts().warn(newest->record, "its release notes were shortened to 300 characters for Program_Change_Info");
     pad.set("Program_Change_Info", changes);
     pad.empty({"Program_Specific_Category", "Program_Category_Class", "Program_System_Requirements"});
     pugi::xml_node file = pad.within("File_Info");
@@ -156,7 +156,8 @@ void descriptions(Pad& pad, const CommonInfo& c) {
                                       std::pair{"Char_Desc_250", 250}, std::pair{"Char_Desc_450", 450}})
         pad.set(english, name, pad.line(c.productDescription, static_cast<size_t>(limit), "productDescription", false));
     std::string full = pad.text(c.productDescription, "productDescription");
-    if (cutToCharacters(full, 2000)) pad.texts().warn("Char_Desc_2000: the product description was shortened to 2000 characters");
+    if (cutToCharacters(full, 2000))
+        pad.texts().warn({Subject::Common, 0, 0, {}, "productDescription"}, "shortened to 2000 characters for Char_Desc_2000");
     pad.set(english, "Char_Desc_2000", full);
 }
 

@@ -86,33 +86,23 @@ bool fixesUrgently(const Package& p, const ReleaseNotes& notes) {
 
 }  // namespace
 
-std::string Texts::text(const ByteString& bytes, const std::string& where) {
-    std::string utf8;
-    bool replaced = false;
-    if (!codec_.decode(bytes.view(), utf8)) {
-        replaced = true;
-        // Piece by piece: each character that decodes, U+FFFD for each byte
-        // that starts none.
-        utf8.clear();
-        std::string piece;
-        for (uint32_t i = 0; i < bytes.length();) {
-            uint32_t k = 1;
-            while (k <= 4 && i + k <= bytes.length() && !codec_.decode(bytes.view().substr(i, k), piece)) ++k;
-            const bool decoded = k <= 4 && i + k <= bytes.length();
-            utf8 += decoded ? piece : kReplacement;
-            i += decoded ? k : 1;
-        }
-    }
-    bool dropped = false;
+FeedField at(FeedField record, const char* field) {
+    record.field = field;
+    return record;
+}
+
+std::string Texts::text(const ByteString& bytes, const FeedField& where) {
+    bool replaced = false, dropped = false;
+    std::string utf8 = codec_.decodeReplacing(bytes.view(), replaced);
     makeFit(utf8, replaced, dropped);
-    if (replaced) warn(where + ": bytes that are not " + codec_.name() + " were replaced by U+FFFD");
-    if (dropped) warn(where + ": control characters that XML cannot carry were dropped");
+    if (replaced) warn(where, "bytes that are not " + codec_.name() + " were replaced by U+FFFD");
+    if (dropped) warn(where, "control characters that XML cannot carry were dropped");
     return utf8;
 }
 
 std::string Texts::link(const ByteString& bytes) const { return digestKey(bytes); }
 
-std::string Texts::line(const ByteString& bytes, size_t limit, const std::string& where, bool warnWhenCut) {
+std::string Texts::line(const ByteString& bytes, size_t limit, const FeedField& where, bool warnWhenCut) {
     std::string s = text(bytes, where);
     std::string out;
     out.reserve(s.size());
@@ -120,7 +110,7 @@ std::string Texts::line(const ByteString& bytes, size_t limit, const std::string
         if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
         out += s[i] == '\r' || s[i] == '\n' || s[i] == '\t' ? ' ' : s[i];
     }
-    if (cutToCharacters(out, limit) && warnWhenCut) warn(where + ": shortened to " + std::to_string(limit) + " characters");
+    if (cutToCharacters(out, limit) && warnWhenCut) warn(where, "shortened to " + std::to_string(limit) + " characters");
     return out;
 }
 
@@ -145,13 +135,14 @@ std::vector<VersionFacts> versionFacts(const Package& p, const std::vector<Relea
         const VersionRecord& v = p.versions[i];
         VersionFacts& f = all[i];
         f.position = i;
-        f.name = "version " + std::to_string(i + 1) + " (id " + std::to_string(v.id) + ")";
-        f.version = texts.text(v.version, f.name + " version");
+        f.record = {Subject::Version, i, v.id, v.version, ""};
+        f.version = texts.text(v.version, at(f.record, "version"));
         DateTimeValue date;
         if (parseStoredDate(v.releaseDate.view(), date)) f.released = date;
-        else if (!v.releaseDate.empty()) texts.warn(f.name + " releaseDate: not a date of the form YYYY-MM-DD HH:MM:SS; left out");
+        else if (!v.releaseDate.empty())
+            texts.warn(at(f.record, "releaseDate"), "not a date of the form YYYY-MM-DD HH:MM:SS; left out");
         if (!v.location.empty() && !isWebLink(v.location))
-            texts.warn(f.name + " location: not a web link; the download is left out");
+            texts.warn(at(f.record, "location"), "not a web link; the download is left out");
         else if (!v.location.empty()) f.location = texts.link(v.location);
         const auto digest = f.location.empty() ? digests.end() : digests.find(f.location);
         if (digest != digests.end()) f.digest = &digest->second;
@@ -159,8 +150,8 @@ std::vector<VersionFacts> versionFacts(const Package& p, const std::vector<Relea
         if (f.digest) f.size = f.digest->size;
         else if (packageSize) f.size = parseU64(v.fileSize);
         if (f.digest && packageSize && parseU64(v.fileSize) != f.digest->size)
-            texts.warn(f.name + " fileSize: the package says " + v.fileSize.toStdString() + " bytes, the digest " +
-                       std::to_string(f.digest->size) + "; the digest's size is used");
+            texts.warn(at(f.record, "fileSize"), "the package says " + v.fileSize.toStdString() + " bytes, the digest " +
+                                                     std::to_string(f.digest->size) + "; the digest's size is used");
         f.critical = fixesUrgently(p, notes[i]);
         uint32_t k = i;
         while (k > 0 && std::count(v.freeUpgrades.begin(), v.freeUpgrades.end(), p.versions[k - 1].id)) --k;
@@ -172,15 +163,16 @@ std::vector<VersionFacts> versionFacts(const Package& p, const std::vector<Relea
 
 NoteTexts noteTexts(const Package& p, Texts& texts) {
     NoteTexts t;
-    for (uint32_t i = 0; i < p.features.count(); ++i)
-        t.features.push_back(texts.line(p.features[i].title, std::string::npos,
-                                        "feature " + std::to_string(i + 1) + " title"));
+    for (uint32_t i = 0; i < p.features.count(); ++i) {
+        const FeatureRecord& f = p.features[i];
+        t.features.push_back(texts.line(f.title, std::string::npos, {Subject::Feature, i, f.id, f.title, "title"}));
+    }
     for (uint32_t i = 0; i < p.bugs.count(); ++i) {
         const BugRecord& b = p.bugs[i];
-        const std::string where = "bug " + std::to_string(i + 1);
-        t.bugs.push_back(texts.line(b.title, std::string::npos, where + " title"));
+        const FeedField bug{Subject::Bug, i, b.id, b.title, ""};
+        t.bugs.push_back(texts.line(b.title, std::string::npos, at(bug, "title")));
         t.knownBugs.push_back(t.bugs.back() + " (severity " + std::to_string(b.severity) + ", " +
-                              texts.line(b.type, std::string::npos, where + " type") + ")");
+                              texts.line(b.type, std::string::npos, at(bug, "type")) + ")");
     }
     return t;
 }

@@ -18,23 +18,26 @@ namespace orv::feed {
 // Decodes package texts for a feed and notes every change it has to make.
 class Texts {
 public:
-    Texts(TextCodec& codec, std::vector<std::string>& warnings) : codec_(codec), warnings_(warnings) {}
+    Texts(TextCodec& codec, std::vector<FeedWarning>& warnings) : codec_(codec), warnings_(warnings) {}
 
-    // `where` names the field in warnings: "version 2.1 title".
-    std::string text(const ByteString& bytes, const std::string& where);
+    // `where` is the field, for warnings.
+    std::string text(const ByteString& bytes, const FeedField& where);
     // A link: printable ASCII as it is, everything else percent-encoded
     // (nothing is lost, so nothing is warned about).
     std::string link(const ByteString& bytes) const;
     // The text on one line (line breaks and tabs become blanks), at most
     // `limit` characters (cut at a word where it can be), with a warning
     // when it had to be cut unless told otherwise.
-    std::string line(const ByteString& bytes, size_t limit, const std::string& where, bool warnWhenCut = true);
-    void warn(const std::string& message) { warnings_.push_back(message); }
+    std::string line(const ByteString& bytes, size_t limit, const FeedField& where, bool warnWhenCut = true);
+    void warn(const FeedField& where, std::string message) { warnings_.push_back({where, std::move(message)}); }
 
 private:
     TextCodec& codec_;
-    std::vector<std::string>& warnings_;
+    std::vector<FeedWarning>& warnings_;
 };
+
+// A record's field: `record` with the field named.
+FeedField at(FeedField record, const char* field);
 
 // Cuts UTF-8 text to at most `limit` characters, at a blank where one lies
 // in the last quarter; true when it cut.
@@ -43,7 +46,7 @@ bool cutToCharacters(std::string& text, size_t limit);
 // The facts about the version at one position that feeds state.
 struct VersionFacts {
     uint32_t position = 0;
-    std::string name;            // "version 2.1", for warnings
+    FeedField record;            // the version, for warnings
     std::string version;         // the version text
     std::optional<DateTimeValue> released;
     std::string location;        // a link, empty when the version has none

@@ -9,6 +9,17 @@
 
 namespace orv::cli {
 
+namespace {
+
+// "version 2.0 (id 3) title", as check names a field.
+std::string fieldName(Context& ctx, const FeedField& f) {
+    std::string out =
+        f.subject == Subject::Common ? "common" : recordName(ctx, subjectName(f.subject), f.name, f.position, f.id);
+    return f.field.empty() ? out : out + " " + f.field;
+}
+
+}  // namespace
+
 int runFeed(Context& ctx) {
     const Options& o = ctx.options();
     Package p;
@@ -25,11 +36,7 @@ int runFeed(Context& ctx) {
                  : o.os == "linux" ? FeedOs::Linux
                                    : FeedOs::Guess;
     const Feed feed = buildFeed(p, digests, ctx.package(), request);
-    // A warning names the field ("version 3 (id 3) title") before ": ".
-    for (const std::string& warning : feed.warnings) {
-        const size_t colon = warning.find(": ");
-        ctx.warn(safeText(warning.substr(0, colon)), colon == std::string::npos ? "" : safeText(warning.substr(colon + 2)));
-    }
+    for (const FeedWarning& w : feed.warnings) ctx.warn(fieldName(ctx, w.where), safeText(w.message));
     if (feed.xml.size() >= ByteString::kMaxLength)
         return ctx.fail(kFileError, "", "cannot write the feed", "it would be 4 GiB or larger");
     const std::string output = o.output.empty() ? "-" : o.output;

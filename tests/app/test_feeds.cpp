@@ -74,7 +74,7 @@ TEST(Feeds, WhatAFeedStatesAboutEachVersion) {
     digests["http://h/a.zip"].size = 99;
     TextCodec codec;
     ASSERT_TRUE(codec.open("UTF-8"));
-    std::vector<std::string> warnings;
+    std::vector<FeedWarning> warnings;
     feed::Texts texts(codec, warnings);
     const auto facts = feed::versionFacts(p, allReleaseNotes(p), digests, FeedOs::Guess, texts);
     const struct {
@@ -95,25 +95,28 @@ TEST(Feeds, WhatAFeedStatesAboutEachVersion) {
     EXPECT_EQ(facts[3].digest, &digests["http://h/a.zip"]);
     EXPECT_EQ(feed::rfc822Date(*facts[0].released), "Thu, 10 May 2007 00:00:00 +0000");
     ASSERT_EQ(warnings.size(), 1u);  // the digest's size wins over the package's
-    EXPECT_EQ(warnings[0], "version 4 (id 4) fileSize: the package says 13 bytes, the digest 99; the digest's size is used");
+    const FeedWarning expected4{{Subject::Version, 3, 4, "2.0", "fileSize"},
+                                "the package says 13 bytes, the digest 99; the digest's size is used"};
+    EXPECT_EQ(warnings[0], expected4);
 }
 
 TEST(Feeds, TextsThatDoNotFitAreMadeFitWithAWarningNamingTheField) {
     TextCodec codec;
     ASSERT_TRUE(codec.open("UTF-8"));
-    std::vector<std::string> warnings;
+    std::vector<FeedWarning> warnings;
     feed::Texts texts(codec, warnings);
-    EXPECT_EQ(texts.text(ByteString("a\xFF" "b\xC3\xA9", 5), "bug 1 title"), "a\xEF\xBF\xBD" "b\xC3\xA9");
-    EXPECT_EQ(texts.text(ByteString("x\0y\x1B]0;\x07<]]>\xEF\xBF\xBE", 15), "common product"), "xy]0;<]]>");
+    const FeedField bug1{Subject::Bug, 0, 7, "x", "title"}, bug2{Subject::Bug, 1, 8, "y", "title"};
+    const FeedField product{Subject::Common, 0, 0, {}, "product"}, company{Subject::Common, 0, 0, {}, "company"};
+    EXPECT_EQ(texts.text(ByteString("a\xFF" "b\xC3\xA9", 5), bug1), "a\xEF\xBF\xBD" "b\xC3\xA9");
+    EXPECT_EQ(texts.text(ByteString("x\0y\x1B]0;\x07<]]>\xEF\xBF\xBE", 15), product), "xy]0;<]]>");
     EXPECT_EQ(texts.link("http://h/a b\xE9\x01"), "http://h/a%20b%E9%01");
     // Past U+10FFFF: the C library's decoder lets it through, XML does not.
-    EXPECT_EQ(texts.text("\xF4\x94\x9A\x9A", "bug 2 title"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_EQ(texts.line("alpha\r\nbeta gamma", 12, "common company"), "alpha beta");
-    const std::vector<std::string> expected = {
-        "bug 1 title: bytes that are not UTF-8 were replaced by U+FFFD",
-        "common product: control characters that XML cannot carry were dropped",
-        "bug 2 title: bytes that are not UTF-8 were replaced by U+FFFD",
-        "common company: shortened to 12 characters"};
+    EXPECT_EQ(texts.text("\xF4\x94\x9A\x9A", bug2), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(texts.line("alpha\r\nbeta gamma", 12, company), "alpha beta");
+    const std::vector<FeedWarning> expected = {{bug1, "bytes that are not UTF-8 were replaced by U+FFFD"},
+                                               {product, "control characters that XML cannot carry were dropped"},
+                                               {bug2, "bytes that are not UTF-8 were replaced by U+FFFD"},
+                                               {company, "shortened to 12 characters"}};
     EXPECT_EQ(warnings, expected);
     std::string s = "\xC3\xA9\xC3\xA9\xC3\xA9";  // cut by characters, never inside one
     EXPECT_TRUE(feed::cutToCharacters(s, 2));

@@ -85,7 +85,8 @@ TEST_F(CliFeeds, DigestThenEachFeedPassesItsConsumer) {
     r = run({"feed", dat, "--format", "appcast", "-o", file("appcast.xml")});
     ASSERT_EQ(r.status, 0) << r.err;
     // Read as windows-1252 (one text is not UTF-8): only the control is dropped.
-    EXPECT_EQ(r.err, "orvantis-cli: warning: feature 1 title: control characters that XML cannot carry were dropped\n");
+    EXPECT_EQ(r.err, "orvantis-cli: warning: feature Snapshots ]]> <script>x</script>\\x01\xC3\xBF (id 1) title: "
+                     "control characters that XML cannot carry were dropped\n");
     r = python("import feedparser, json\n"
                "d = feedparser.parse('" + file("appcast.xml") + "')\n"
                "s = json.load(open('" + dat + ".digests.json'))['downloads']\n"
@@ -156,7 +157,7 @@ TEST_F(CliFeeds, JsonResultsAndErrorsFollowTheCommonShapes) {
     EXPECT_EQ(j["output"], file("a.xml"));
     EXPECT_FALSE(j.contains("feed"));
     EXPECT_EQ(j["bytes"], std::filesystem::file_size(file("a.xml")));
-    EXPECT_EQ(Json::parse(r.err)["warning"]["subject"], "feature 1 title");
+    EXPECT_EQ(Json::parse(r.err)["warning"]["subject"], "feature Snapshots ]]> <script>x</script>\\x01\xC3\xBF (id 1) title");
 
     // A download that fails is one error line naming the version; the
     // others are recorded, and the status says it failed.
