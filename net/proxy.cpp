@@ -1,12 +1,11 @@
 #include "net/proxy.h"
 
-#include <arpa/inet.h>
-
 #include <cstdlib>
 #include <cstring>
 
 #include "net/http_request.h"
 #include "net/resolve.h"
+#include "net/resolve_platform.h"
 #include "support/numbers.h"
 
 namespace orv {
@@ -27,10 +26,17 @@ struct Address {
     uint32_t bits = 0;  // 32 or 128
 };
 bool parseAddress(const ByteString& text, Address& address) {
-    ByteString t = text;
-    if (inet_pton(AF_INET, t.c_str(), address.bytes) == 1) address.bits = 32;
-    else if (inet_pton(AF_INET6, t.c_str(), address.bytes) == 1) address.bits = 128;
-    else return false;
+    in_addr v4{};
+    in6_addr v6{};
+    if (detail::parseIPv4Address(text, v4)) {
+        std::memcpy(address.bytes, &v4, 4);
+        address.bits = 32;
+    } else if (detail::parseIPv6Address(text, v6)) {
+        std::memcpy(address.bytes, &v6, 16);
+        address.bits = 128;
+    } else {
+        return false;
+    }
     return true;
 }
 

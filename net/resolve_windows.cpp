@@ -57,6 +57,12 @@ bool parseDottedAddress(const ByteString& text, uint32_t& address) {
     return address != INADDR_NONE;
 }
 
+bool parseIPv4Address(const ByteString& text, in_addr& address) {
+    const winsock::Api* a = winsock::start() ? winsock::api() : nullptr;
+    ByteString terminated = text;
+    return a && a->inet_pton(AF_INET, terminated.c_str(), &address) == 1;
+}
+
 bool parseIPv6Address(const ByteString& text, in6_addr& address) {
     const winsock::Api* a = winsock::start() ? winsock::api() : nullptr;
     ByteString terminated = text;

@@ -123,5 +123,8 @@ bool loadFile(ByteString& target, const ByteString& path);
 // the folder is missing or not writable, when a link may not be followed,
 // or when any write, flush or rename fails (a full disk included).
 bool saveFile(const ByteString& text, const ByteString& path);
+// Whether saveFile refuses the path for a link at its end that it may not
+// follow, so that a caller can say why before doing any work.
+bool isRefusedLink(const ByteString& path);
 
 }  // namespace orv

@@ -1,16 +1,12 @@
 // orvantis-cli run as a user runs it: arguments, standard input and output,
 // exit status, files before and after.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
-#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 
@@ -18,6 +14,7 @@
 #include "package/file_lock.h"
 #include "package/format.h"
 #include "support/numbers.h"
+#include "tests/cli/cli_runner.h"
 #include "tests/net/script_server.h"
 
 using namespace orv;
@@ -28,29 +25,15 @@ using Json = nlohmann::json;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
+using orv::testing::Result;
+using orv::testing::slurp;
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-class Cli : public ::testing::Test {
+class Cli : public orv::testing::CliTest {
 protected:
     void SetUp() override {
-        std::string pattern = std::filesystem::temp_directory_path() / "orv-cli-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        CliTest::SetUp();
         std::filesystem::copy_file(ORV_SAMPLE, sample_ = file("sample.dat"));
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    std::string file(const char* name) const { return dir_ + "/" + name; }
 
     std::string write(const char* name, const Package& p) {
         ByteString bytes;
@@ -59,49 +42,7 @@ protected:
         return file(name);
     }
 
-    // Runs the program with `input` on standard input in the given locale.
-    Result run(std::vector<std::string> args, const std::string& input = "", const char* locale = "C.UTF-8") {
-        const pid_t pid = start(std::move(args), input, locale, "");
-        return finish(pid, "");
-    }
-
-    // Starts the program without waiting; its output goes to files named
-    // after `tag`. `prefix` runs it through another program (setpriv).
-    pid_t start(std::vector<std::string> args, const std::string& input, const char* locale, const std::string& tag,
-                std::vector<std::string> prefix = {}) {
-        std::ofstream(file(("stdin" + tag).c_str()), std::ios::binary) << input;
-        posix_spawn_file_actions_t io;
-        posix_spawn_file_actions_init(&io);
-        posix_spawn_file_actions_addopen(&io, 0, file(("stdin" + tag).c_str()).c_str(), O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&io, 1, file(("stdout" + tag).c_str()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&io, 2, file(("stderr" + tag).c_str()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        args.insert(args.begin(), ORV_CLI);
-        args.insert(args.begin(), prefix.begin(), prefix.end());
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> vars = {std::string("LC_ALL=") + locale};
-        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})  // sanitizer runs
-            if (const char* value = std::getenv(name)) vars.push_back(std::string(name) + "=" + value);
-        std::vector<char*> env;
-        for (std::string& v : vars) env.push_back(v.data());
-        env.push_back(nullptr);
-        pid_t pid = 0;
-        if (posix_spawn(&pid, argv[0], &io, nullptr, argv.data(), env.data()) != 0) pid = -1;
-        posix_spawn_file_actions_destroy(&io);
-        return pid;
-    }
-
-    Result finish(pid_t pid, const std::string& tag) {
-        Result r;
-        if (pid > 0 && waitpid(pid, &r.status, 0) == pid)
-            r.status = WIFEXITED(r.status) ? WEXITSTATUS(r.status) : 128 + WTERMSIG(r.status);
-        r.out = slurp(file(("stdout" + tag).c_str()));
-        r.err = slurp(file(("stderr" + tag).c_str()));
-        return r;
-    }
-
-    std::string dir_, sample_;
+    std::string sample_;
 };
 
 using orv::testing::ScriptServer;
