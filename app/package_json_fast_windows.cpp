@@ -1,5 +1,5 @@
-// Windows has no build of the fast JSON parser from Debian: the exact
-// reader takes every text, exports included.
+// Windows has no simdjson from Debian's MinGW packages: the exact reader
+// reads every package there.
 #include "app/package_json_reading.h"
 
 namespace orv {

@@ -67,6 +67,10 @@ public:
     // For showing a text, not for keeping it: the text as UTF-8 with every
     // byte that does not decode written as "\xNN".
     std::string decodeShowing(std::string_view bytes);
+    // For keeping a text readable whatever it holds: the text as UTF-8
+    // with U+FFFD for every byte that does not decode; `replaced` says
+    // whether any did.
+    std::string decodeReplacing(std::string_view bytes, bool& replaced);
     // For showing: UTF-8 in this encoding with every character it cannot
     // hold written as "\u{XXXX}" (the encoding must hold ASCII).
     std::string encodeShowing(std::string_view utf8);

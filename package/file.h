@@ -131,5 +131,8 @@ bool loadFile(ByteString& target, const ByteString& path);
 // a second hard link is written in place; a file marked read-only or in
 // use by another program is refused.
 bool saveFile(const ByteString& text, const ByteString& path);
+// Whether saveFile refuses the path for a link at its end that it may not
+// follow, so that a caller can say why before doing any work.
+bool isRefusedLink(const ByteString& path);
 
 }  // namespace orv

@@ -376,6 +376,26 @@ Saved saveInPlace(const ByteString& text, int fd, uint64_t oldSize) {
 
 constexpr int kMaxLinks = 40;  // as many as the kernel follows in one path
 
+enum class Final { Missing, Other, Failed, Refused };
+
+// Follows the links at the end of the path one at a time, each judged in
+// its own folder and its target taken relative to that folder; the place
+// ends at the entry a save writes.
+Final followLinks(Place& place) {
+    for (int links = 0;; ++links) {
+        std::string next;
+        bool allowed = false;
+        switch (examine(place, next, allowed)) {
+        case Entry::Missing: return Final::Missing;
+        case Entry::Other: return Final::Other;
+        case Entry::Failed: return Final::Failed;
+        case Entry::Link: break;
+        }
+        if (!allowed) return Final::Refused;
+        if (links == kMaxLinks || !place.open(place.folder(), next)) return Final::Failed;
+    }
+}
+
 bool saveAt(const ByteString& text, const Place& place) {
     // Opening for writing is the test of whether we may write the file: it
     // answers for ACLs and every other rule the system has. A link swapped
@@ -399,19 +419,19 @@ bool saveFile(const ByteString& text, const ByteString& path) {
     const std::string target = systemPath(path);
     Place place;
     if (target.empty() || !place.open(AT_FDCWD, target)) return false;
-    // Links at the end of the path are followed one at a time, each judged
-    // in its own folder and its target taken relative to that folder.
-    for (int links = 0;; ++links) {
-        std::string next;
-        bool allowed = false;
-        switch (examine(place, next, allowed)) {
-        case Entry::Missing: return saveThroughNewFile(text, place, -1, nullptr) == Saved::Done;
-        case Entry::Other: return saveAt(text, place);
-        case Entry::Failed: return false;
-        case Entry::Link: break;
-        }
-        if (!allowed || links == kMaxLinks || !place.open(place.folder(), next)) return false;
+    switch (followLinks(place)) {
+    case Final::Missing: return saveThroughNewFile(text, place, -1, nullptr) == Saved::Done;
+    case Final::Other: return saveAt(text, place);
+    case Final::Failed:
+    case Final::Refused: break;
     }
+    return false;
+}
+
+bool isRefusedLink(const ByteString& path) {
+    const std::string target = systemPath(path);
+    Place place;
+    return !target.empty() && place.open(AT_FDCWD, target) && followLinks(place) == Final::Refused;
 }
 
 }  // namespace orv

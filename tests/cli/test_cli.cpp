@@ -2,13 +2,11 @@
 // exit status, files before and after.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
-#include <sstream>
 #include <thread>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -17,13 +15,13 @@
 
 #include "app/package_json_fields.h"
 #include "app/text_codec.h"
-#include "package/file_lock.h"
 #include "net/socket.h"
 #include "net/socket_errors.h"
+#include "package/file_lock.h"
 #include "package/format.h"
 #include "support/numbers.h"
 #include "support/system_error.h"
-#include "tests/cli/run_program.h"
+#include "tests/cli/cli_runner.h"
 #include "tests/net/script_server.h"
 
 using namespace orv;
@@ -34,17 +32,8 @@ using Json = nlohmann::json;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using orv::testing::Result;
+using orv::testing::slurp;
 
 // The system's words for the failures the tests provoke.
 #ifdef _WIN32
@@ -57,19 +46,12 @@ const std::string kNoSuchFolder = kNoSuchFile;
 const std::string kIsAFolder = systemErrorText(EISDIR).toStdString();
 #endif
 
-class Cli : public ::testing::Test {
+class Cli : public orv::testing::CliTest {
 protected:
     void SetUp() override {
-        std::random_device random;
-        while (dir_.empty()) {
-            const auto candidate = std::filesystem::temp_directory_path() / ("orv-cli-" + std::to_string(random()));
-            if (std::filesystem::create_directory(candidate)) dir_ = candidate.string();
-        }
+        CliTest::SetUp();
         std::filesystem::copy_file(ORV_SAMPLE, sample_ = file("sample.dat"));
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    std::string file(const char* name) const { return dir_ + "/" + name; }
 
     std::string write(const char* name, const Package& p) {
         ByteString bytes;
@@ -78,34 +60,7 @@ protected:
         return file(name);
     }
 
-    // Runs the program with `input` on standard input in the given locale.
-    Result run(std::vector<std::string> args, const std::string& input = "", const char* locale = "C.UTF-8") {
-        return finish(start(std::move(args), input, locale, ""), "");
-    }
-
-    // Starts the program without waiting; its output goes to files named
-    // after `tag`. `prefix` runs it through another program (setpriv).
-    orv::testing::Child start(std::vector<std::string> args, const std::string& input, const char* locale,
-                         const std::string& tag, std::vector<std::string> prefix = {}) {
-        std::ofstream(file(("stdin" + tag).c_str()), std::ios::binary) << input;
-        args.insert(args.begin(), ORV_CLI);
-        args.insert(args.begin(), prefix.begin(), prefix.end());
-        std::vector<std::string> vars = {std::string("LC_ALL=") + locale};
-        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})  // sanitizer runs
-            if (const char* value = std::getenv(name)) vars.push_back(std::string(name) + "=" + value);
-        return orv::testing::startProgram(args, file(("stdin" + tag).c_str()), file(("stdout" + tag).c_str()),
-                                     file(("stderr" + tag).c_str()), vars);
-    }
-
-    Result finish(orv::testing::Child child, const std::string& tag) {
-        Result r;
-        r.status = orv::testing::waitProgram(child);
-        r.out = slurp(file(("stdout" + tag).c_str()));
-        r.err = slurp(file(("stderr" + tag).c_str()));
-        return r;
-    }
-
-    std::string dir_, sample_;
+    std::string sample_;
 };
 
 using orv::testing::ScriptServer;

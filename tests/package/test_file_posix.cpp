@@ -212,6 +212,9 @@ TEST_F(FileTest, LinksPlantedInSharedFoldersAreNotFollowed) {
         const bool saved = c.saver == 0 ? saveFile("new", path(c.link))
                                         : inChild([&] { return saveFile("new", path(c.link)); }, c.saver);
         EXPECT_EQ(saved, c.followed) << c.link;
+        const bool refused = c.saver == 0 ? isRefusedLink(path(c.link))
+                                          : inChild([&] { return isRefusedLink(path(c.link)); }, c.saver);
+        EXPECT_EQ(refused, !c.followed) << c.link;
         EXPECT_TRUE(fs::is_symlink(dir_ / c.link)) << c.link;
         EXPECT_EQ(get("mine.dat"), c.followed ? "new" : "old") << c.link;
         put("mine.dat", "old");
