@@ -29,6 +29,10 @@ enum class Kind { File, Folder, Other };
 // Opens an existing file for reading; a folder or device is told apart.
 HANDLE openForReading(const std::string& name, Kind& kind, uint64_t& size) {
     kind = Kind::Other;
+    if (name.empty()) {  // a device's name, which the path rules drop
+        SetLastError(ERROR_BAD_FILE_TYPE);
+        return INVALID_HANDLE_VALUE;
+    }
     const HANDLE h = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return h;
@@ -41,6 +45,11 @@ HANDLE openForReading(const std::string& name, Kind& kind, uint64_t& size) {
 }
 
 std::string kindProblem(Kind kind) { return kind == Kind::Folder ? "Is a folder" : "not a regular file"; }
+
+// The system's words for a failed open; a device is not a regular file.
+std::string openProblem(DWORD error) {
+    return error == ERROR_BAD_FILE_TYPE ? kindProblem(Kind::Other) : systemErrorText(error).toStdString();
+}
 
 UINT gConsoleCodePage = 0;
 void restoreConsole() { SetConsoleOutputCP(gConsoleCodePage); }
@@ -64,7 +73,7 @@ std::string readFailure(const std::string& path) {
     Kind kind;
     uint64_t size = 0;
     const HANDLE h = openForReading(systemName(path), kind, size);
-    if (h == INVALID_HANDLE_VALUE) return systemErrorText(GetLastError()).toStdString();
+    if (h == INVALID_HANDLE_VALUE) return openProblem(GetLastError());
     CloseHandle(h);
     if (kind != Kind::File) return kindProblem(kind);
     if (size >= ByteString::npos) return "too large (4 GiB or more)";
@@ -97,7 +106,7 @@ bool readWhole(const std::string& path, ByteString& content, uint32_t spare, std
     uint64_t size = 0;
     const HANDLE h = standardInput ? GetStdHandle(STD_INPUT_HANDLE) : openForReading(systemName(path), kind, size);
     if (h == INVALID_HANDLE_VALUE || h == nullptr) {
-        reason = standardInput ? "there is none" : systemErrorText(GetLastError()).toStdString();
+        reason = standardInput ? "there is none" : openProblem(GetLastError());
         return false;
     }
     if (kind != Kind::File) {

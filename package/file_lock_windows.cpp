@@ -53,9 +53,9 @@ HANDLE openFile(const std::string& name, DWORD access, BY_HANDLE_FILE_INFORMATIO
     const HANDLE h = create(name.c_str(), access, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) return h;
     DWORD problem = 0;
-    if (!information(h, &info)) problem = GetLastError();
+    if (type(h) != FILE_TYPE_DISK) problem = ERROR_BAD_FILE_TYPE;
+    else if (!information(h, &info)) problem = GetLastError();
     else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) problem = kDirectoryNotSupported;
-    else if (type(h) != FILE_TYPE_DISK) problem = ERROR_BAD_FILE_TYPE;
     if (problem == 0) return h;
     CloseHandle(h);
     SetLastError(problem);
@@ -107,7 +107,9 @@ LockResult FileLock::lock(const ByteString& path, std::chrono::milliseconds wait
                 continue;
             }
             if (missing(error)) return LockResult::Missing;
-            reason_ = error == kDirectoryNotSupported ? ByteString("Is a folder") : systemErrorText(error);
+            reason_ = error == kDirectoryNotSupported ? ByteString("Is a folder")
+                      : error == ERROR_BAD_FILE_TYPE  ? ByteString("not a regular file")
+                                                      : systemErrorText(error);
             return LockResult::Failed;
         }
         seen = true;
