@@ -108,7 +108,10 @@ Answer ask(const Hop& hop, bool ranged, const DownloadSizeOptions& options, Dead
     if (hop.secure) socket = std::make_unique<TlsSocketHandle>(TlsTrust{environment.certFile, environment.certDir}, proxy);
     else socket = std::make_unique<SocketHandle>();
     socket->SetDeadline(deadline);
-    if (ranged || body) socket->SetWaitTime(0, 0);  // close at once instead of reading the (rest of the) body
+    // Nothing beyond what is read is wanted: the connection closes at once,
+    // without reading (the rest of) a body or waiting for the server to
+    // close its side.
+    socket->SetWaitTime(0, 0);
 
     HttpRequest request;
     bool sent = request.Attach(*socket) && request.SetServer(hop.host, hop.port, "", "", 0);

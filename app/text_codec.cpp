@@ -59,6 +59,8 @@ std::string convertShowing(detail::Conversion* cd, std::string_view in, bool fro
 
 std::string localeEncoding() { return detail::systemEncoding(); }
 
+const char* encodingNamesHint() { return detail::encodingNamesHint(); }
+
 std::string terminalEncoding() {
     const std::string name = localeEncoding();
     return name == "ANSI_X3.4-1968" ? "UTF-8" : name;

@@ -36,6 +36,8 @@ std::string localeEncoding();
 // locales, which say nothing about the bytes, count as UTF-8, what scripts
 // in such containers hand over in practice.
 std::string terminalEncoding();
+// Where a user finds the encoding names the platform knows, for messages.
+const char* encodingNamesHint();
 
 class TextCodec {
 public:

@@ -121,7 +121,7 @@ void Context::warn(const std::string& subject, const std::string& what) {
 
 bool Context::checkEncoding() {
     if (o_.encoding.empty() || package_.open(o_.encoding)) return true;
-    fail(kUsage, "", "unknown encoding " + quotedName(o_.encoding), "the system has no converter for it (iconv -l lists the known ones)");
+    fail(kUsage, "", "unknown encoding " + quotedName(o_.encoding), std::string("the system has no converter for it (") + encodingNamesHint() + ")");
     return false;
 }
 

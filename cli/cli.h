@@ -137,6 +137,9 @@ int lockPackage(Context& ctx, const std::string& path, FileLock& lock);
 int findVersion(Context& ctx, const Package& p, const std::string& file, const std::string& version,
                 uint32_t& position);
 
+// Sets the standard streams up for the program's bytes (Windows: binary,
+// a console showing UTF-8); nothing to do on POSIX. First thing in main.
+void prepareStandardStreams();
 // Why a file cannot be read or written, in the system's words
 // (platform backend).
 std::string readFailure(const std::string& path);

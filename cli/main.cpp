@@ -159,6 +159,7 @@ void defineOptions(std::vector<Command>& commands, Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    prepareStandardStreams();
     std::setlocale(LC_CTYPE, "");
     Options o;
     // Known before parsing, so that even a usage error comes as asked.

@@ -12,6 +12,8 @@
 
 namespace orv::cli {
 
+void prepareStandardStreams() {}
+
 std::string readFailure(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return std::strerror(errno);
