@@ -26,6 +26,13 @@ struct Answer {
     uint32_t code = 0;
     ByteString codeText, reason;
     ByteStringList lines;
+    bool stopped = false;  // a download's receiver stopped it
+};
+
+// A download's body, wanted in place of the size.
+struct BodyWanted {
+    const DownloadReceiver& receiver;
+    std::chrono::milliseconds idleLimit;
 };
 
 const char* const kNotAUrl = "The location field does not contain a valid URL.\nMake sure the 'Test' link works.";
@@ -67,9 +74,32 @@ bool firstHop(const ByteString& location, Hop& hop, ByteString& message) {
     return true;
 }
 
-// One exchange: HEAD, or GET for the first byte. Headers are read only for
-// the answers that need them (success, partial content, redirect).
-Answer ask(const Hop& hop, bool ranged, const DownloadSizeOptions& options, Deadline deadline) {
+// The body of a 200 answer to a download's GET. The head's deadline no
+// longer holds: only a server silent for the idle limit ends it.
+void readBody(HttpRequest& request, SocketHandle& socket, const BodyWanted& body, Answer& a) {
+    DownloadHead head;
+    DownloadSizeResult said;  // the length as a careful program takes a size
+    said.ok = true;
+    said.lengths = findHeaderValues(a.lines, "Content-Length");
+    ByteString length;
+    head.lengthKnown = !request.chunked() && !said.lengths.empty() && definiteSize(said, length);
+    if (head.lengthKnown) head.length = parseU64(length);
+    findHeaderValue(a.lines, "ETag", head.etag);
+    findHeaderValue(a.lines, "Last-Modified", head.lastModified);
+    socket.SetDeadline(Deadline::max());
+    socket.SetTimeouts({SocketTimeouts{}.connectMilliseconds, static_cast<uint32_t>(body.idleLimit.count())});
+    a.stopped = !body.receiver.head(head);
+    if (a.stopped || request.ReceiveBody(body.receiver.body)) return;
+    a.message = request.TakeErrorText();
+    a.stopped = a.message.empty();
+    if (!a.stopped) a.message = "Error getting the download.\n" + a.message;
+}
+
+// One exchange: HEAD, GET for the first byte, or a download's GET. Headers
+// are read only for the answers that need them (success, partial content,
+// redirect).
+Answer ask(const Hop& hop, bool ranged, const DownloadSizeOptions& options, Deadline deadline,
+           const BodyWanted* body) {
     Answer a;
     const NetEnvironment& environment = options.environment;
     ProxyServer proxy;
@@ -78,13 +108,16 @@ Answer ask(const Hop& hop, bool ranged, const DownloadSizeOptions& options, Dead
     if (hop.secure) socket = std::make_unique<TlsSocketHandle>(TlsTrust{environment.certFile, environment.certDir}, proxy);
     else socket = std::make_unique<SocketHandle>();
     socket->SetDeadline(deadline);
-    if (ranged) socket->SetWaitTime(0, 0);  // close at once instead of reading the body
+    // Nothing beyond what is read is wanted: the connection closes at once,
+    // without reading (the rest of) a body or waiting for the server to
+    // close its side.
+    socket->SetWaitTime(0, 0);
 
     HttpRequest request;
     bool sent = request.Attach(*socket) && request.SetServer(hop.host, hop.port, "", "", 0);
     if (!hop.secure) request.SetProxy(proxy.host, proxy.port, proxy.user, proxy.password, 0);
-    sent = sent && request.SendRequest(ranged ? kHttpGet : kHttpHead, hop.path, "1.1", "");
-    socket.reset();  // the request keeps its own clone
+    sent = sent && request.SendRequest(ranged || body ? kHttpGet : kHttpHead, hop.path, "1.1", "");
+    if (!body) socket.reset();  // the request keeps its own clone; a download still needs this one
     if (!sent) {
         a.message = "Error sending request to the server.\n" + request.TakeErrorText();
         return a;
@@ -104,13 +137,15 @@ Answer ask(const Hop& hop, bool ranged, const DownloadSizeOptions& options, Dead
     a.code = parseU32(a.codeText);
     if ((a.code == 200 || a.code == 206 || isFollowedRedirect(a.code)) && !request.ReceiveHeaders(a.lines))
         a.message = "Error getting the headers.\n" + request.TakeErrorText();
+    else if (body && a.code == 200) readBody(request, *socket, *body, a);
     return a;
 }
 
 // Asks for `location` and follows its redirects, all within one deadline.
 // HEAD first; the ranged GET once HEAD is refused with 405 or 501, or, when
 // `wantSize`, when a 200 answer to HEAD has no Content-Length.
-Answer walk(const ByteString& location, const DownloadSizeOptions& options, bool wantSize) {
+Answer walk(const ByteString& location, const DownloadSizeOptions& options, bool wantSize,
+            const BodyWanted* body = nullptr) {
     const Deadline deadline = Deadline::clock::now() + options.timeLimit;
     Answer a;
     Hop hop;
@@ -118,7 +153,7 @@ Answer walk(const ByteString& location, const DownloadSizeOptions& options, bool
     if (!firstHop(location, hop, a.message)) return a;
     bool ranged = false;
     for (int redirects = 0;;) {
-        a = ask(hop, ranged, options, deadline);
+        a = ask(hop, ranged, options, deadline, body);
         ByteString value;
         if (!a.message.empty()) return a;
         if (isFollowedRedirect(a.code)) {
@@ -136,7 +171,7 @@ Answer walk(const ByteString& location, const DownloadSizeOptions& options, bool
         }
         const bool refused = a.code == 405 || a.code == 501;
         const bool noLength = a.code == 200 && !findHeaderValue(a.lines, "Content-Length", value);
-        if (ranged || !(refused || (wantSize && noLength))) return a;
+        if (body || ranged || !(refused || (wantSize && noLength))) return a;
         ranged = true;
     }
 }
@@ -161,6 +196,8 @@ DownloadSizeResult determineDownloadSize(const ByteString& location, const Downl
                            : findHeaderValue(a.lines, "Content-Length", result.size)) {
         result.ok = true;
         if (a.code == 200) result.lengths = findHeaderValues(a.lines, "Content-Length");
+        findHeaderValue(a.lines, "ETag", result.etag);
+        findHeaderValue(a.lines, "Last-Modified", result.lastModified);
     } else
         result.message = "Unable to determine the size of the file automatically.\nYou will have to enter the file "
                          "size by hand.";
@@ -194,6 +231,17 @@ LinkCheckResult checkLink(const ByteString& location, const DownloadSizeOptions&
     LinkCheckResult result;
     result.ok = a.message.empty() && a.code / 100 == 2;
     if (!result.ok) result.message = a.message.empty() ? unexpected(a) : a.message;
+    return result;
+}
+
+DownloadResult downloadLocation(const ByteString& location, const DownloadSizeOptions& options,
+                                std::chrono::milliseconds idleLimit, const DownloadReceiver& receiver) {
+    const BodyWanted body{receiver, idleLimit};
+    const Answer a = walk(location, options, false, &body);
+    DownloadResult result;
+    if (!a.message.empty()) result.message = a.message;
+    else if (a.code != 200) result.message = unexpected(a);
+    else result.ok = !a.stopped;
     return result;
 }
 

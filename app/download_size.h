@@ -5,6 +5,9 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string_view>
 
 #include "net/proxy.h"
 #include "support/byte_string.h"
@@ -19,6 +22,8 @@ struct DownloadSizeResult {
     // checks them with definiteSize.
     ByteStringList lengths;
     ByteString message;  // when not ok: the complete text of the "Error" box
+    // When ok: the answer's ETag and Last-Modified, empty where it gave none.
+    ByteString etag, lastModified;
 };
 
 struct DownloadSizeOptions {
@@ -58,5 +63,33 @@ struct LinkCheckResult {
 // redirects, secure connections, proxies and time limit as the size
 // request (HEAD, or the ranged GET when HEAD is refused with 405 or 501).
 LinkCheckResult checkLink(const ByteString& location, const DownloadSizeOptions& options);
+
+// The head of a download's answer, handed over before its body.
+struct DownloadHead {
+    bool lengthKnown = false;
+    uint64_t length = 0;  // the body's length, when the server gave it
+    ByteString etag, lastModified;  // empty where the server gave none
+};
+
+// Takes a download: its head once, then its body piece by piece as it
+// arrives. Either returns false to stop the download.
+struct DownloadReceiver {
+    std::function<bool(const DownloadHead& head)> head;
+    std::function<bool(std::string_view piece)> body;
+};
+
+struct DownloadResult {
+    bool ok = false;
+    ByteString message;  // when not ok: why (empty when the receiver stopped it)
+};
+
+// Downloads a location's body with GET, after the same redirects, secure
+// connections and proxies as the size request. The answer's head, every
+// redirect included, must arrive within `options.timeLimit`; the body may
+// then take as long as it needs, but a server silent for `idleLimit` ends
+// the download with the socket layer's time-out text. Only a 200 answer is
+// downloaded; any other ends as the size request words it.
+DownloadResult downloadLocation(const ByteString& location, const DownloadSizeOptions& options,
+                                std::chrono::milliseconds idleLimit, const DownloadReceiver& receiver);
 
 }  // namespace orv

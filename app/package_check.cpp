@@ -261,6 +261,7 @@ const char* faultName(Fault f) {
     case Fault::UnknownType: return "unknown-type";
     case Fault::LinkFails: return "link-fails";
     case Fault::SizeDiffers: return "size-differs";
+    case Fault::ChangedSinceDigest: return "changed-since-digest";
     case Fault::EndedEarly: return "ended-early";
     case Fault::TrailingBytes: return "trailing-bytes";
     }

@@ -38,6 +38,7 @@ enum class Fault {
     UnknownType,       // a bug type none of the four (a warning)
     LinkFails,         // online: the link does not answer with success
     SizeDiffers,       // online: the download location reports another size
+    ChangedSinceDigest,  // online: size, ETag or Last-Modified differ from the digest file's
     EndedEarly,        // the file ends before the package does
     TrailingBytes,     // bytes follow the package's end
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <set>
 #include <unordered_map>
 
 #include "app/summaries.h"
@@ -115,6 +116,62 @@ ReleaseNotes releaseNotes(const Package& p, uint32_t versionPosition) {
     std::stable_sort(notes.knownIssues.begin(), notes.knownIssues.end(),
                      [&](uint32_t a, uint32_t b) { return rank(a) > rank(b); });
     return notes;
+}
+
+std::vector<ReleaseNotes> allReleaseNotes(const Package& p) {
+    const uint32_t count = p.versions.count();
+    std::vector<ReleaseNotes> all(count);
+    // Every position of each id, and the first holder, which decides where
+    // a damaged file repeats an id.
+    std::unordered_map<uint32_t, std::vector<uint32_t>> positionsOf;
+    for (uint32_t i = 0; i < count; ++i) positionsOf[p.versions[i].id].push_back(i);
+    auto first = [&](uint32_t versionId) {
+        const auto it = versionId ? positionsOf.find(versionId) : positionsOf.end();
+        return it == positionsOf.end() ? count : it->second.front();
+    };
+    std::vector<uint32_t> carried;
+    for (uint32_t f = 0; f < p.features.count(); ++f) {
+        carried.assign(p.features[f].versions.begin(), p.features[f].versions.end());
+        std::sort(carried.begin(), carried.end());
+        carried.erase(std::unique(carried.begin(), carried.end()), carried.end());
+        std::vector<uint32_t> newIn;  // positions where the feature is new
+        for (uint32_t id : carried) {
+            const auto it = positionsOf.find(id);
+            if (it == positionsOf.end()) continue;
+            for (uint32_t i : it->second) {
+                if (i == 0 || !std::binary_search(carried.begin(), carried.end(), p.versions[i - 1].id))
+                    newIn.push_back(i);
+            }
+        }
+        for (uint32_t i : newIn) all[i].newFeatures.push_back(f);
+    }
+    // Known issues: each bug from the first version that has it up to the
+    // one that fixes it, swept through the list in order.
+    std::vector<std::vector<uint32_t>> opens(count + 1), closes(count + 1);
+    for (uint32_t b = 0; b < p.bugs.count(); ++b) {
+        const BugRecord& bug = p.bugs[b];
+        const auto fixed = bug.fixed ? positionsOf.find(bug.fixed) : positionsOf.end();
+        if (fixed != positionsOf.end())
+            for (uint32_t i : fixed->second) all[i].fixedBugs.push_back(b);
+        const uint32_t start = std::min(first(bug.introduced), first(bug.discovered)), end = first(bug.fixed);
+        if (start < end) {
+            opens[start].push_back(b);
+            closes[end].push_back(b);
+        }
+    }
+    // Most severe first (a severity outside 1 to 5 after 1), then list order.
+    auto rank = [&](uint32_t b) {
+        const uint32_t s = p.bugs[b].severity;
+        return s >= 1 && s <= 5 ? 5 - s : 5;
+    };
+    std::set<std::pair<uint32_t, uint32_t>> open;  // (rank, bug position)
+    for (uint32_t i = 0; i < count; ++i) {
+        for (uint32_t b : opens[i]) open.emplace(rank(b), b);
+        for (uint32_t b : closes[i]) open.erase({rank(b), b});
+        all[i].knownIssues.reserve(open.size());
+        for (const auto& [severity, b] : open) all[i].knownIssues.push_back(b);
+    }
+    return all;
 }
 
 ByteString formatReleaseNotes(const Package& p, uint32_t versionPosition, const ReleaseNotes& notes,

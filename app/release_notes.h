@@ -24,6 +24,10 @@ struct ReleaseNotes {
 
 // The notes of the version at `versionPosition` (below the version count).
 ReleaseNotes releaseNotes(const Package& p, uint32_t versionPosition);
+// The notes of every version, each the same as releaseNotes gives, in time
+// that grows with the package and the notes rather than with versions
+// times records (a feed of 10,000 versions needs them all).
+std::vector<ReleaseNotes> allReleaseNotes(const Package& p);
 
 enum class NotesFormat { Text, Markdown };
 

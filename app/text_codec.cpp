@@ -24,17 +24,22 @@ namespace {
 const char kHex[] = "0123456789ABCDEF";
 
 // A conversion that never fails: what cannot be converted is written in
-// ASCII instead, one input byte (or, from UTF-8, one character) at a time.
-std::string convertShowing(detail::Conversion* cd, std::string_view in, bool fromUtf8) {
+// ASCII instead, one input byte (or, from UTF-8, one character) at a time,
+// or as `replacement` when one is given.
+std::string convertShowing(detail::Conversion* cd, std::string_view in, bool fromUtf8, bool* replaced = nullptr,
+                           const char* replacement = nullptr) {
     std::string out;
     size_t pos = 0;
     while (pos < in.size()) {
         // The longest run up to the first bad byte converts in one call.
         pos += detail::convertPrefix(cd, in.substr(pos), out);
         if (pos >= in.size()) break;
+        if (replaced) *replaced = true;
         const auto lead = static_cast<unsigned char>(in[pos]);
         const size_t n = fromUtf8 ? std::min(detail::sequenceLength(lead), in.size() - pos) : 1;
-        if (fromUtf8 && n > 1) {
+        if (replacement) {
+            out += replacement;
+        } else if (fromUtf8 && n > 1) {
             uint32_t cp = lead & (0x7F >> n);
             for (size_t i = 1; i < n; ++i) cp = (cp << 6) | (static_cast<unsigned char>(in[pos + i]) & 0x3F);
             char buf[16];
@@ -53,6 +58,8 @@ std::string convertShowing(detail::Conversion* cd, std::string_view in, bool fro
 }  // namespace
 
 std::string localeEncoding() { return detail::systemEncoding(); }
+
+const char* encodingNamesHint() { return detail::encodingNamesHint(); }
 
 std::string terminalEncoding() {
     const std::string name = localeEncoding();
@@ -169,6 +176,12 @@ bool TextCodec::encode(std::string_view utf8, ByteString& bytes) {
 std::string TextCodec::decodeShowing(std::string_view bytes) {
     if (asciiCompatible_ && isPlainAscii(bytes)) return std::string(bytes);
     return convertShowing(toUnicode_, bytes, false);
+}
+
+std::string TextCodec::decodeReplacing(std::string_view bytes, bool& replaced) {
+    replaced = false;
+    if (asciiCompatible_ && isPlainAscii(bytes)) return std::string(bytes);
+    return convertShowing(toUnicode_, bytes, false, &replaced, "\xEF\xBF\xBD");  // U+FFFD
 }
 
 std::string TextCodec::encodeShowing(std::string_view utf8) {

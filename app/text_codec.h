@@ -36,6 +36,8 @@ std::string localeEncoding();
 // locales, which say nothing about the bytes, count as UTF-8, what scripts
 // in such containers hand over in practice.
 std::string terminalEncoding();
+// Where a user finds the encoding names the platform knows, for messages.
+const char* encodingNamesHint();
 
 class TextCodec {
 public:
@@ -65,6 +67,10 @@ public:
     // For showing a text, not for keeping it: the text as UTF-8 with every
     // byte that does not decode written as "\xNN".
     std::string decodeShowing(std::string_view bytes);
+    // For keeping a text readable whatever it holds: the text as UTF-8
+    // with U+FFFD for every byte that does not decode; `replaced` says
+    // whether any did.
+    std::string decodeReplacing(std::string_view bytes, bool& replaced);
     // For showing: UTF-8 in this encoding with every character it cannot
     // hold written as "\u{XXXX}" (the encoding must hold ASCII).
     std::string encodeShowing(std::string_view utf8);

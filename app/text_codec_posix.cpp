@@ -47,6 +47,8 @@ struct Conversion {
     iconv_t cd;
 };
 
+const char* encodingNamesHint() { return "iconv -l lists the known ones"; }
+
 Conversion* openConversion(const std::string& to, const std::string& from) {
     const iconv_t cd = iconv_open(to.c_str(), from.c_str());
     return cd == reinterpret_cast<iconv_t>(-1) ? nullptr : new Conversion{cd};

@@ -1,6 +1,7 @@
 // Text conversion through Windows' code pages. MinGW has no iconv: names
 // are mapped onto code page numbers, and every conversion goes through
-// UTF-16 with the calls that report invalid input instead of guessing.
+// UTF-16 with the calls that report invalid input instead of guessing
+// (UTF-16 itself, which those calls do not take, by hand).
 #include <windows.h>
 
 #include <cctype>
@@ -28,7 +29,7 @@ const Named kCodePages[] = {
     {"latin1", 28591},        {"koi8r", 20866},       {"koi8u", 21866},        {"shiftjis", 932},
     {"sjis", 932},            {"eucjp", 20932},       {"gbk", 936},            {"gb2312", 936},
     {"big5", 950},            {"euckr", 949},         {"uhc", 949},            {"macintosh", 10000},
-    {"tis620", 874},          {"utf16le", 1200},      {"utf16be", 1201},
+    {"tis620", 874},          {"utf16le", 1200},      {"utf16be", 1201},       {"iso2022jp", 50220},
 };
 
 std::string squeezed(const std::string& name) {
@@ -60,12 +61,45 @@ UINT codePageOf(const std::string& encoding) {
     return 0;
 }
 
-// UTF-16 code pages cannot stand on their own in MultiByteToWideChar.
-bool usable(UINT page) { return page != 1200 && page != 1201 && IsValidCodePage(page); }
+constexpr UINT kUtf16Le = 1200, kUtf16Be = 1201;
+
+// The system's calls know no UTF-16 "code page": those two are done here.
+bool usable(UINT page) { return page == kUtf16Le || page == kUtf16Be || IsValidCodePage(page); }
+
+bool isHigh(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLow(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Every high surrogate followed by a low one, and no low one alone.
+bool wellFormed(std::wstring_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (isLow(text[i])) return false;
+        if (isHigh(text[i]) && (++i >= text.size() || !isLow(text[i]))) return false;
+    }
+    return true;
+}
+
+bool fromUtf16(bool bigEndian, std::string_view in, std::wstring& out) {
+    if (in.size() % 2) return false;
+    for (size_t i = 0; i < in.size(); i += 2) {
+        const auto a = static_cast<unsigned char>(in[i]), b = static_cast<unsigned char>(in[i + 1]);
+        out += static_cast<wchar_t>(bigEndian ? a << 8 | b : b << 8 | a);
+    }
+    return wellFormed(out);
+}
+
+bool toUtf16(bool bigEndian, std::wstring_view in, std::string& out) {
+    for (const wchar_t c : in) {
+        const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    }
+    return wellFormed(in);
+}
 
 bool toWide(UINT page, std::string_view in, std::wstring& out) {
     out.clear();
     if (in.empty()) return true;
+    if (page == kUtf16Le || page == kUtf16Be) return fromUtf16(page == kUtf16Be, in, out);
     const int size = static_cast<int>(in.size());
     const int n = MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, in.data(), size, nullptr, 0);
     if (n <= 0) return false;
@@ -77,6 +111,7 @@ bool toWide(UINT page, std::string_view in, std::wstring& out) {
 bool fromWide(UINT page, std::wstring_view in, std::string& out) {
     out.clear();
     if (in.empty()) return true;
+    if (page == kUtf16Le || page == kUtf16Be) return toUtf16(page == kUtf16Be, in, out);
     const bool utf = page == CP_UTF8 || page == CP_UTF7;
     const DWORD flags = page == CP_UTF8 ? WC_ERR_INVALID_CHARS : utf ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL defaulted = FALSE;
@@ -92,6 +127,10 @@ bool fromWide(UINT page, std::wstring_view in, std::string& out) {
 size_t characterLength(const Conversion* c, std::string_view in) {
     const auto lead = static_cast<unsigned char>(in[0]);
     if (!c->toUtf8 || c->codePage == CP_UTF8) return sequenceLength(lead);
+    if (c->codePage == kUtf16Le || c->codePage == kUtf16Be) {
+        const auto second = in.size() > 1 ? static_cast<unsigned char>(in[1]) : 0;
+        return isHigh(static_cast<wchar_t>((c->codePage == kUtf16Be ? lead : second) << 8)) ? 4 : 2;
+    }
     CPINFO info{};
     if (GetCPInfo(c->codePage, &info) && info.MaxCharSize > 1 && IsDBCSLeadByteEx(c->codePage, lead)) return 2;
     return 1;
@@ -103,6 +142,8 @@ std::string systemEncoding() {
     const UINT page = GetACP();
     return page == CP_UTF8 ? "UTF-8" : "windows-" + std::to_string(page);
 }
+
+const char* encodingNamesHint() { return "Windows code pages go by names such as windows-1252, ISO-8859-15, Shift_JIS or UTF-16LE"; }
 
 Conversion* openConversion(const std::string& to, const std::string& from) {
     const bool toUtf8 = codePageOf(to) == CP_UTF8;

@@ -23,6 +23,8 @@ size_t convertPrefix(Conversion* conversion, std::string_view in, std::string& o
 // The encoding of the system's 8-bit texts (the locale's, or on Windows
 // the process code page).
 std::string systemEncoding();
+// Where a user finds the encoding names this platform knows.
+const char* encodingNamesHint();
 
 // Length of the UTF-8 sequence that starts with `lead` (1 for a stray byte).
 size_t sequenceLength(unsigned char lead);

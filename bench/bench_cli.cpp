@@ -3,7 +3,13 @@
 //   loopback, in the same run (goal: ours at most 1.2 times curl's time);
 // - `export` and `import` of a package of 100,000 records of each kind
 //   (goals: each under one second, and import at most 1.2 times export's
-//   time, the two alternating in one run).
+//   time, the two alternating in one run);
+// - `feed` of a history of 10,000 versions in each format (goal: under
+//   0.2 s);
+// - `digest` of a 200 MB download from the same nginx beside `curl -s -o
+//   /dev/null` of the same file (goal: at least 0.8 times curl's
+//   throughput), and beside curl piped into sha256sum and sha512sum, which
+//   does the same work as digest.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -11,6 +17,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -188,6 +195,106 @@ void BM_ImportAgainstExport(benchmark::State& state) {
     state.counters["cpu_ratio"] = importCpu / exportCpu;
 }
 BENCHMARK(BM_ImportAgainstExport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(7);
+
+// A release history of `n` versions as real ones grow: each version brings
+// a feature or two that later versions keep for a while, fixes the bugs of
+// a few versions before, and a Security fix now and then.
+ByteString historyPackage(uint32_t n) {
+    orv::Package p;
+    p.common.product = "Tidewater Backup";
+    p.common.productLink = "http://www.example.com/tidewater/";
+    p.common.productDescription = "Copies your documents to any disk or network share.";
+    p.versions.setCount(n);
+    p.features.setCount(n / 2);
+    p.bugs.setCount(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        orv::VersionRecord& v = p.versions[i];
+        v.id = i + 1;
+        v.version = orv::textFromU32(i / 100 + 1) + "." + orv::textFromU32(i % 100);
+        v.location = "http://download.example.com/tidewater/setup-" + orv::textFromU32(i + 1) + ".exe";
+        v.fileSize = orv::textFromU32(1000000 + i * 37);
+        v.releaseDate = "2007-05-14 00:00:00";
+        if (i) v.freeUpgrades.append(i);
+        orv::BugRecord& b = p.bugs[i];
+        b.id = i + 1;
+        b.title = "Copy stops on a locked file " + orv::textFromU32(i + 1);
+        b.severity = i % 5 + 1;
+        b.type = i % 50 ? "Crash" : "Security";
+        b.introduced = b.discovered = i + 1;
+        b.fixed = i + 6 <= n ? i + 6 : 0;
+    }
+    for (uint32_t i = 0; i < n / 2; ++i) {
+        orv::FeatureRecord& f = p.features[i];
+        f.id = i + 1;
+        f.title = "Resumable copies, part " + orv::textFromU32(i + 1);
+        for (uint32_t k = 2 * i; k < std::min(n, 2 * i + 20); ++k) f.versions.append(k + 1);
+    }
+    ByteString bytes;
+    orv::writePackage(p, bytes);
+    return bytes;
+}
+
+struct HistoryFiles {
+    std::string dir, dat, out;
+    HistoryFiles() {
+        std::string pattern = std::filesystem::temp_directory_path() / "orv-bench-feed-XXXXXX";
+        dir = ::mkdtemp(pattern.data()) ? pattern : "";
+        dat = dir + "/history.dat";
+        out = dir + "/feed.xml";
+        orv::saveFile(historyPackage(10000), ByteString(dat));
+    }
+    ~HistoryFiles() { std::filesystem::remove_all(dir); }
+};
+
+void BM_Feed10kVersions(benchmark::State& state, const char* format) {
+    static HistoryFiles files;
+    timeRuns(state, {ORV_CLI, "feed", files.dat, "--format", format, "-o", files.out});
+    state.counters["feed_MB"] = static_cast<double>(std::filesystem::file_size(files.out)) / 1e6;
+}
+BENCHMARK_CAPTURE(BM_Feed10kVersions, appcast, "appcast")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK_CAPTURE(BM_Feed10kVersions, appstream, "appstream")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK_CAPTURE(BM_Feed10kVersions, pad, "pad")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// A package whose one version is a 200 MB file on the nginx.
+struct BigDownload {
+    static constexpr size_t kBytes = 200u * 1000 * 1000;
+    std::string dir, dat, url;
+    BigDownload() {
+        std::string pattern = std::filesystem::temp_directory_path() / "orv-bench-digest-XXXXXX";
+        dir = ::mkdtemp(pattern.data()) ? pattern : "";
+        dat = dir + "/one.dat";
+        server()->nginx->writeFile("big.bin", kBytes);
+        url = "http://127.0.0.1:" + std::to_string(server()->port) + "/big.bin";
+        orv::Package p;
+        p.versions.setCount(1);
+        p.versions[0].id = 1;
+        p.versions[0].version = "1.0";
+        p.versions[0].location = ByteString(url);
+        ByteString bytes;
+        orv::writePackage(p, bytes);
+        orv::saveFile(bytes, ByteString(dat));
+    }
+    ~BigDownload() { std::filesystem::remove_all(dir); }
+};
+
+void digestOf(benchmark::State& state, int program) {
+    if (!server()) return state.SkipWithError("nginx is not available");
+    static BigDownload d;
+    const std::vector<std::string> args[] = {
+        {ORV_CLI, "digest", d.dat},
+        {"curl", "-s", "-o", "/dev/null", d.url},
+        {"bash", "-c", "curl -s " + d.url + " | tee >(sha256sum >/dev/null) | sha512sum >/dev/null"},
+    };
+    timeRuns(state, args[program]);
+    state.counters["MB_per_s"] =
+        benchmark::Counter(static_cast<double>(BigDownload::kBytes) / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+void BM_Digest200MBOrvantisCli(benchmark::State& state) { digestOf(state, 0); }
+void BM_Digest200MBCurl(benchmark::State& state) { digestOf(state, 1); }
+void BM_Digest200MBCurlSha256Sha512(benchmark::State& state) { digestOf(state, 2); }
+BENCHMARK(BM_Digest200MBOrvantisCli)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_Digest200MBCurl)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_Digest200MBCurlSha256Sha512)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 }  // namespace
 

@@ -6,10 +6,12 @@
 // Peak memory is the growth of the process's resident size (VmHWM after a
 // reset through /proc/self/clear_refs), so blocks mapped directly count as
 // well as malloc's; the file's own bytes are counted in, as they stay in
-// memory with the package.
+// memory with the package. Windows cannot reset its peak: no figure there.
 #include <benchmark/benchmark.h>
 
+#ifndef _WIN32
 #include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -31,6 +33,13 @@ namespace {
 
 // ---- Peak memory ----------------------------------------------------------
 
+#ifdef _WIN32
+template <typename F>
+int64_t peakGrowth(F&& work) {
+    work();
+    return -1;
+}
+#else
 long statusKiB(const char* key) {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
@@ -51,6 +60,7 @@ int64_t peakGrowth(F&& work) {
     const long peak = statusKiB("VmHWM:");
     return resettable && base >= 0 && peak >= 0 ? int64_t{peak - base} * 1024 : -1;
 }
+#endif
 
 // ---- Packages of realistic shape ------------------------------------------
 

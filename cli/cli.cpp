@@ -74,6 +74,12 @@ std::string quotedName(std::string_view name) {
     return "'" + escapeControls(name) + "'";
 }
 
+std::string recordName(Context& ctx, const char* kind, const ByteString& name, uint32_t position, uint32_t id) {
+    std::string out = kind;
+    out += name.empty() ? " at position " + std::to_string(position + 1) : " " + ctx.show(name);
+    return out + " (id " + std::to_string(id) + ")";
+}
+
 Context::Context(const Options& o) : o_(o) {
     terminal_.open(terminalEncoding());
 }
@@ -115,7 +121,7 @@ void Context::warn(const std::string& subject, const std::string& what) {
 
 bool Context::checkEncoding() {
     if (o_.encoding.empty() || package_.open(o_.encoding)) return true;
-    fail(kUsage, "", "unknown encoding " + quotedName(o_.encoding), "the system has no converter for it (iconv -l lists the known ones)");
+    fail(kUsage, "", "unknown encoding " + quotedName(o_.encoding), std::string("the system has no converter for it (") + encodingNamesHint() + ")");
     return false;
 }
 

@@ -38,7 +38,9 @@ struct Options {
     std::string command;  // the command being run
     std::string file, output, input, encoding, url, version, location, date = "today", screenshot, thumbnail;
     std::string size, freeFrom, owned, purchased, target, format = "text";
+    std::string signKey, feedFormat, os;  // digest, feed
     bool sizeFromUrl = false, associate = false, online = false, json = false, dryRun = false, verbose = false;
+    bool verify = false;  // digest
     uint32_t freeUpgradeDays = 30;
     double waitSeconds = 30;  // for the package lock
 };
@@ -51,6 +53,12 @@ std::string withCommas(uint64_t n);
 // A name from the command line as messages quote it: in single quotes,
 // with control characters escaped; "standard input" for "-".
 std::string quotedName(std::string_view name);
+
+class Context;
+
+// How messages name a record: "version 2.0 (id 3)", or "bug at position 2
+// (id 0)" for one without a name. `kind` is "version", "feature" or "bug".
+std::string recordName(Context& ctx, const char* kind, const ByteString& name, uint32_t position, uint32_t id);
 
 class Context {
 public:
@@ -129,10 +137,17 @@ int lockPackage(Context& ctx, const std::string& path, FileLock& lock);
 int findVersion(Context& ctx, const Package& p, const std::string& file, const std::string& version,
                 uint32_t& position);
 
+// Sets the standard streams up for the program's bytes (Windows: binary,
+// a console showing UTF-8); nothing to do on POSIX. First thing in main.
+void prepareStandardStreams();
 // Why a file cannot be read or written, in the system's words
 // (platform backend).
 std::string readFailure(const std::string& path);
 std::string writeFailure(const std::string& path);
+// What stands in the way of writing `path` before anything is tried (a
+// missing or read-only folder, a file we may not write), in the system's
+// words; empty when nothing does.
+std::string writeObstacle(const std::string& path);
 // A whole file or standard input ("-") with `spare` bytes of room after
 // it; false with the system's words in `reason`.
 bool readWhole(const std::string& path, ByteString& content, uint32_t spare, std::string& reason);

@@ -1,8 +1,10 @@
 // check: every finding as it is found, one line (or one JSON object) each.
 #include <nlohmann/json.hpp>
 
+#include "app/digest_check.h"
 #include "app/package_check.h"
 #include "cli/commands.h"
+#include "cli/digests.h"
 #include "cli/online.h"
 #include "cli/records.h"
 
@@ -13,10 +15,8 @@ namespace {
 // How a finding names its record: "version 2.0 (id 3)", "bug at position
 // 2 (id 0)" for one without a name, "common", "file".
 std::string subject(Context& ctx, const Finding& f) {
-    std::string out = subjectName(f.subject);
-    if (f.subject == Subject::File || f.subject == Subject::Common) return out;
-    out += f.name.empty() ? " at position " + std::to_string(f.position + 1) : " " + ctx.show(f.name);
-    return out + " (id " + std::to_string(f.id) + ")";
+    if (f.subject == Subject::File || f.subject == Subject::Common) return subjectName(f.subject);
+    return recordName(ctx, subjectName(f.subject), f.name, f.position, f.id);
 }
 
 std::string line(Context& ctx, const Finding& f) {
@@ -52,6 +52,10 @@ int runCheck(Context& ctx) {
     Package p;
     PackageReadReport read;
     if (const int status = loadPackage(ctx, o.file, p, &read)) return status;
+    DigestFile digests;
+    bool haveDigests = false;
+    if (o.online)
+        if (const int status = loadDigests(ctx, o.file, digests, haveDigests)) return status;
     uint64_t faults = 0, warnings = 0;
     bool ok = !o.json || ctx.write("{\"file\":" + jsonString(o.file) + ",\"encoding\":" +
                                    jsonString(ctx.package().name()) + ",\"findings\":[");
@@ -64,7 +68,11 @@ int runCheck(Context& ctx) {
     checkPackage(p, report);
     if (o.online) {
         ctx.flush();  // what is known so far, before the network is asked
-        for (const Finding& f : checkPackageOnline(p, onlineProbes())) report(f);
+        OnlineProbes probes = onlineProbes();
+        probes.downloadSize = rememberingSizes(probes.downloadSize);  // one request per location for both checks
+        for (const Finding& f : checkPackageOnline(p, probes)) report(f);
+        if (haveDigests)
+            for (const Finding& f : checkAgainstDigests(p, digests, probes.downloadSize)) report(f);
     }
     if (o.json)
         ok = ok && ctx.write("],\"faults\":" + std::to_string(faults) + ",\"warnings\":" + std::to_string(warnings) + "}\n");

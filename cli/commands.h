@@ -16,5 +16,7 @@ int runSize(Context& ctx);
 int runNotes(Context& ctx);
 int runEligible(Context& ctx);
 int runVersions(Context& ctx);
+int runDigest(Context& ctx);
+int runFeed(Context& ctx);
 
 }  // namespace orv::cli

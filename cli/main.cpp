@@ -32,6 +32,8 @@ std::vector<Command> commandTable() {
         {"size", "Print a download's size, as the editor's button determines it", runSize},
         {"notes", "Print release notes for a version", runNotes},
         {"eligible", "Say whether an upgrade is free (exit status 0) or paid (1)", runEligible},
+        {"digest", "Record each download's size, SHA-256, SHA-512 and signature beside the package", runDigest},
+        {"feed", "Write an appcast, AppStream releases or a PAD file", runFeed},
         {"versions", "", runVersions},
     };
 }
@@ -127,6 +129,27 @@ void defineOptions(std::vector<Command>& commands, Options& o) {
     addJson(c, o);
     addEncoding(c, o);
 
+    c = find(commands, "digest");
+    addFile(c, o.file, "Package file; the digests go to FILE.digests.json");
+    auto* key = c->add_option("--sign-key", o.signKey, "Also sign each download with this Ed25519 key (PEM)")
+                    ->type_name("KEY.pem");
+    c->add_flag("--verify", o.verify, "Download again and report every version whose size or bytes changed")
+        ->excludes(key);
+    addWait(c, o);
+    addJson(c, o, "Report as JSON");
+    addEncoding(c, o);
+
+    c = find(commands, "feed");
+    addFile(c, o.file);
+    c->add_option("--format", o.feedFormat, "appcast (Sparkle), appstream (<releases>) or pad (PAD 4.0)")
+        ->required()
+        ->check(CLI::IsMember({"appcast", "appstream", "pad"}));
+    c->add_option("-o,--output", o.output, "Where to write the feed (default: standard output)")->type_name("OUT");
+    c->add_option("--os", o.os, "The system the downloads are for (default: guessed from each file's extension)")
+        ->check(CLI::IsMember({"windows", "macos", "linux"}));
+    addJson(c, o, "Say what was written as JSON (the feed itself in \"feed\" when it goes to standard output)");
+    addEncoding(c, o);
+
     c = find(commands, "versions");  // one version text a line, for completion
     addFile(c, o.file);
     addJson(c, o);
@@ -136,6 +159,7 @@ void defineOptions(std::vector<Command>& commands, Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    prepareStandardStreams();
     std::setlocale(LC_CTYPE, "");
     Options o;
     // Known before parsing, so that even a usage error comes as asked.
@@ -154,7 +178,8 @@ int main(int argc, char** argv) {
     app.footer(
         "Run 'orvantis-cli COMMAND --help' for a command's options.\n"
         "Exit status: 0 success, 1 findings (check: faults; eligible: paid; add-version: the version is there\n"
-        "already), 2 usage error, 3 failure (file, format, network, or the file busy).");
+        "already; digest --verify: a download changed), 2 usage error, 3 failure (file, format, network, or\n"
+        "the file busy).");
     std::vector<Command> commands = commandTable();
     for (Command& c : commands) {
         c.app = app.add_subcommand(c.name, c.help);

@@ -1,5 +1,8 @@
 #include "cli/online.h"
 
+#include <map>
+#include <memory>
+
 #include "app/failure_reason.h"
 
 namespace orv::cli {
@@ -46,5 +49,15 @@ DownloadSizeResult strictDownloadSize(const ByteString& location, const Download
 const DownloadSizeOptions& processOptions() { return options(); }
 
 OnlineProbes onlineProbes() { return {downloadSize, answers}; }
+
+std::function<DownloadSizeResult(const ByteString&)> rememberingSizes(
+    std::function<DownloadSizeResult(const ByteString&)> downloadSize) {
+    auto asked = std::make_shared<std::map<ByteString, DownloadSizeResult>>();
+    return [asked, downloadSize = std::move(downloadSize)](const ByteString& location) {
+        auto it = asked->find(location);
+        if (it == asked->end()) it = asked->emplace(location, downloadSize(location)).first;
+        return it->second;
+    };
+}
 
 }  // namespace orv::cli

@@ -17,4 +17,8 @@ const DownloadSizeOptions& processOptions();
 // with an "Error:  " line saying so; the size then has no leading zeros.
 DownloadSizeResult strictDownloadSize(const ByteString& location, const DownloadSizeOptions& options);
 
+// The same size request, asked once per location however often it is called.
+std::function<DownloadSizeResult(const ByteString&)> rememberingSizes(
+    std::function<DownloadSizeResult(const ByteString&)> downloadSize);
+
 }  // namespace orv::cli

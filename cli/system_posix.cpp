@@ -8,8 +8,11 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "package/file.h"
 
 namespace orv::cli {
+
+void prepareStandardStreams() {}
 
 std::string readFailure(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -23,8 +26,9 @@ std::string readFailure(const std::string& path) {
     return "the file could not be read whole (too large for the memory there is?)";
 }
 
-std::string writeFailure(const std::string& path) {
-    const int saved = errno;
+std::string writeObstacle(const std::string& path) {
+    if (isRefusedLink(ByteString(path)))
+        return "a link another user made in a shared folder, which is not followed";
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     struct stat st {};
@@ -37,6 +41,13 @@ std::string writeFailure(const std::string& path) {
         if (!S_ISREG(st.st_mode)) return "not a regular file";
         if (::access(path.c_str(), W_OK) != 0) return std::strerror(errno);
     }
+    return "";
+}
+
+std::string writeFailure(const std::string& path) {
+    const int saved = errno;
+    const std::string obstacle = writeObstacle(path);
+    if (!obstacle.empty()) return obstacle;
     return saved ? std::strerror(saved) : "the system refused the write";
 }
 

@@ -11,7 +11,7 @@ LinkOpened openLink(const LinkSystem& system, LinkKind kind, const ByteString& l
     ByteStringList argv;
     if (system.findHandler(handlerType(kind, target), command) && linkArguments(kind, command, link, argv))
         candidates.push_back(argv);
-    if (!target.empty() && linkArguments(kind, fallbackCommand(), link, argv)) candidates.push_back(argv);
+    if (!target.empty() && linkArguments(kind, system.fallback, link, argv)) candidates.push_back(argv);
     return !candidates.empty() && system.launch(candidates) ? LinkOpened::Started : LinkOpened::NotStarted;
 }
 

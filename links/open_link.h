@@ -5,9 +5,9 @@
 // client as a mailto address. The program is the desktop's handler for the
 // link's kind, found by the platform's backend; where there is none, it is
 // unusable or it cannot be started, xdg-open is started with the link
-// instead (never for an empty link). Programs are started directly, never
-// through a shell: the link reaches them as one argument whatever
-// characters it holds.
+// instead (never for an empty link; Windows has no such fallback).
+// Programs are started directly, never through a shell: the link reaches
+// them as one argument whatever characters it holds.
 //
 // openLink is the one way a link leaves the program: the dialogs' "Test"
 // labels, the link label's own opening and OpenWebLink / OpenMailLink all
@@ -32,8 +32,11 @@ using HandlerFinder = std::function<bool(const ByteString& handlerType, ByteStri
 struct LinkSystem {
     HandlerFinder findHandler;
     Launcher launch;
+    // Tried when the handler cannot be used (none: nothing else is tried).
+    ByteStringList fallback = fallbackCommand();
 };
-// The desktop of this process's environment and launchDetached.
+// The system's handlers (POSIX: the desktop of this process's environment;
+// Windows: the registry) and launchDetached.
 LinkSystem realLinkSystem();
 
 enum class LinkOpened { Refused, NotStarted, Started };

@@ -94,6 +94,8 @@ bool HttpRequest::Reset() {
     receiveBuffer_ = ByteString();
     scan_ = 0;
     headBytes_ = 0;
+    bodyLengthState_ = BodyLength::None;
+    bodyLength_ = 0;
     return true;
 }
 
@@ -297,6 +299,7 @@ bool HttpRequest::ReceiveStatus(ByteString& version, ByteString& code, ByteStrin
     // The head is counted from the response's first byte, empty lines
     // before the status line included.
     headBytes_ = 0;
+    bodyLengthState_ = BodyLength::None;
     ByteString line;
     for (;;) {
         if (!takeLine(line)) {
@@ -328,6 +331,7 @@ void HttpRequest::noteHeader(const ByteString& line) {
     }
     if (startsWithNoCase(line, "Connection: close")) closeAfterResponse_ = 1;
     if (startsWithNoCase(line, "Transfer-Encoding: chunked")) chunked_ = 1;
+    if (startsWithNoCase(line, "Content-Length:")) noteBodyLength(line);
 }
 
 bool HttpRequest::ReceiveHeaders(ByteStringList& lines) {

@@ -5,11 +5,14 @@
 // FinaliseRequest, ReceiveStatus, ReceiveHeaders. Every step returns true
 // on success; a failure appends lines ending in "\n" to the request's error
 // text (followed by the socket layer's own text where a socket call failed),
-// which TakeErrorText hands over. Response bodies are not read here.
+// which TakeErrorText hands over. After the headers of a GET or POST,
+// ReceiveBody streams the answer's body.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string_view>
 
 #include "net/socket.h"
 #include "support/byte_string.h"
@@ -72,6 +75,18 @@ public:
     bool ReceiveStatus(ByteString& version, ByteString& code, ByteString& reason);
     bool ReceiveHeaders(ByteStringList& lines);
 
+    // One piece of an answer's body as it arrives; false stops the reading.
+    using BodySink = std::function<bool(std::string_view piece)>;
+    // Reads the body of the answer whose headers were just received (state
+    // 6) and hands it to `sink` piece by piece as it arrives: the bytes the
+    // Content-Length gives, the chunks of a chunked answer, or everything
+    // until the server closes when it gives neither. Nothing is kept. The
+    // exchange is then over (state 0). False when the connection fails or
+    // ends early, the Content-Length is not one number, the chunked framing
+    // is broken, or the sink stops (which adds no message: the sink knows
+    // why).
+    bool ReceiveBody(const BodySink& sink);
+
     uint32_t state() const { return state_; }
     uint32_t requestType() const { return requestType_; }
     const Decimal& contentLength() const { return contentLength_; }
@@ -90,6 +105,11 @@ private:
     bool sendAuthorization(const ByteString& name, const ByteString& user, const ByteString& password,
                            uint32_t method, const char* unknownMethod);
     void noteHeader(const ByteString& line);
+    void noteBodyLength(const ByteString& line);
+    bool receivePiece(ByteString& piece, bool& closed);
+    bool receiveCounted(ByteString& piece, uint64_t length, const BodySink& sink);
+    bool receiveChunked(ByteString& buffer, const BodySink& sink);
+    bool takeChunkLine(ByteString& buffer, uint32_t& at, ByteString& line, bool& closed);
 
     ByteString proxyHost_;
     uint16_t proxyPort_ = 80;
@@ -111,6 +131,11 @@ private:
     uint32_t scan_ = 0;         // where the search for the current line's end goes on
     uint32_t headBytes_ = 0;    // bytes of the response head taken so far
     uint32_t headLimit_;
+    // The body's length as the first Content-Length header gives it (any
+    // spacing); a value that is not a number, or a second header with
+    // another value, makes it unusable.
+    enum class BodyLength { None, Given, Bad } bodyLengthState_ = BodyLength::None;
+    uint64_t bodyLength_ = 0;
 };
 
 }  // namespace orv

@@ -1,11 +1,9 @@
 #include "net/proxy.h"
 
-#include <arpa/inet.h>
-
 #include <cstdlib>
-#include <cstring>
 
 #include "net/http_request.h"
+#include "net/ip_address.h"
 #include "net/resolve.h"
 #include "support/numbers.h"
 
@@ -21,25 +19,12 @@ ByteString variable(const char* lower, const char* upper, const char*& name) {
     return ByteString(value);
 }
 
-// An IPv4 or IPv6 address in its 4 or 16 bytes; false for anything else.
-struct Address {
-    unsigned char bytes[16] = {};
-    uint32_t bits = 0;  // 32 or 128
-};
-bool parseAddress(const ByteString& text, Address& address) {
-    ByteString t = text;
-    if (inet_pton(AF_INET, t.c_str(), address.bytes) == 1) address.bits = 32;
-    else if (inet_pton(AF_INET6, t.c_str(), address.bytes) == 1) address.bits = 128;
-    else return false;
-    return true;
-}
-
 // Whether an entry, an address or a network "address/bits", holds the
 // address. A name never matches an address.
-bool entryHoldsAddress(const ByteString& entry, const Address& host) {
+bool entryHoldsAddress(const ByteString& entry, const IpAddress& host) {
     const uint32_t slash = entry.find('/');
-    Address network;
-    if (!parseAddress(bareHost(entry.Left(slash)), network) || network.bits != host.bits) return false;
+    IpAddress network;
+    if (!parseIpAddress(bareHost(entry.Left(slash)), network) || network.bits != host.bits) return false;
     uint32_t bits = network.bits;
     if (slash != ByteString::npos) {
         const ByteString prefix = entry.Mid(slash + 1);
@@ -48,10 +33,7 @@ bool entryHoldsAddress(const ByteString& entry, const Address& host) {
         if (!digits || parseU32(prefix) > network.bits) return false;
         bits = parseU32(prefix);
     }
-    const uint32_t whole = bits / 8, rest = bits % 8;
-    if (std::memcmp(network.bytes, host.bytes, whole) != 0) return false;
-    const unsigned mask = (0xFF00u >> rest) & 0xFFu;
-    return rest == 0 || (network.bytes[whole] & mask) == (host.bytes[whole] & mask);
+    return sameNetwork(network, host, bits);
 }
 
 // Whether an entry names the host or a domain it lies in.
@@ -65,8 +47,8 @@ bool entryHoldsName(ByteString entry, const ByteString& name) {
 bool bypassed(const ByteString& noProxy, const ByteString& host) {
     ByteString name = bareHost(host);
     name.toLower();
-    Address address;
-    const bool isAddress = parseAddress(name, address);
+    IpAddress address;
+    const bool isAddress = parseIpAddress(name, address);
     ByteString list = noProxy;
     list.replaceAll(" ", ",");
     list.replaceAll("\t", ",");

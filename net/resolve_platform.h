@@ -19,7 +19,5 @@ bool runDetached(std::function<void()> work);
 // An IPv4 address in inet_addr's dotted forms, in network byte order;
 // false for anything else, the broadcast address's text included.
 bool parseDottedAddress(const ByteString& text, uint32_t& address);
-// An IPv6 address literal.
-bool parseIPv6Address(const ByteString& text, in6_addr& address);
 
 }  // namespace orv::detail

@@ -58,9 +58,4 @@ bool parseDottedAddress(const ByteString& text, uint32_t& address) {
     return address != INADDR_NONE;
 }
 
-bool parseIPv6Address(const ByteString& text, in6_addr& address) {
-    ByteString terminated = text;
-    return ::inet_pton(AF_INET6, terminated.c_str(), &address) == 1;
-}
-
 }  // namespace orv::detail

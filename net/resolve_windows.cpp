@@ -57,10 +57,4 @@ bool parseDottedAddress(const ByteString& text, uint32_t& address) {
     return address != INADDR_NONE;
 }
 
-bool parseIPv6Address(const ByteString& text, in6_addr& address) {
-    const winsock::Api* a = winsock::start() ? winsock::api() : nullptr;
-    ByteString terminated = text;
-    return a && a->inet_pton(AF_INET6, terminated.c_str(), &address) == 1;
-}
-
 }  // namespace orv::detail

@@ -102,11 +102,12 @@ bool disconnectState(SocketState& s) {
     const int32_t lastError = lastSocketError();
     switchBlocking(s, 0);
     // A listening socket has no connection to shut down or drain. Draining
-    // ends after the wait time, and at the deadline.
+    // ends after the wait time, and at the deadline; with no wait time
+    // there is none.
     const bool listening = s.connectionType == 1;
     if (!listening) shutdownSending(s.handle);
     const int waitMs = std::min(toPollMs(s.waitSeconds, s.waitMicroseconds), waitBudget(s, 0x7FFFFFFF));
-    if (!listening && pollFor(s.handle, POLLIN, waitMs) != 0) {
+    if (!listening && waitMs > 0 && pollFor(s.handle, POLLIN, waitMs) != 0) {
         const auto end = Deadline::clock::now() + std::chrono::milliseconds(waitMs);
         char scratch[4096];
         long n;

@@ -1,10 +1,11 @@
 // The secure member of the socket family: TLS 1.2 or newer over the TCP
-// connection of the plain socket, on OpenSSL.
+// connection of the plain socket, on OpenSSL (POSIX) or Schannel (Windows).
 //
 // The server's certificate is verified against the trusted certificates
-// (the system's, or the file and folder the environment names) and must be
-// for the host that was asked for (a name, also sent as SNI, or an IP
-// address); nothing turns that off. A failed verification ends Connect with
+// (POSIX: the system's, or the file and folder the environment names;
+// Windows: the Windows certificate store) and must be for the host that
+// was asked for (a name, also sent as SNI, or an IP address) in its
+// subjectAltName; nothing turns that off. A failed verification ends Connect with
 // one sentence naming the reason, without a socket error code; a time-out or
 // a dropped connection reads as it does for the plain socket.
 #pragma once
@@ -16,6 +17,7 @@
 
 namespace orv {
 
+// Where trusted certificates come from on POSIX; Windows trusts its store.
 struct TlsTrust {
     ByteString certFile;  // empty: the system's file
     ByteString certDir;   // empty: the system's folder
@@ -45,8 +47,10 @@ public:
     struct Session;
 
 private:
-    TlsSocketHandle(std::shared_ptr<SharedSocketState> shared, std::shared_ptr<Session> session);
-    std::shared_ptr<Session> session_;  // shared by clones, like the connection
+    TlsSocketHandle(const TlsSocketHandle& original, std::shared_ptr<SharedSocketState> shared);
+    TlsTrust trust_;
+    ProxyServer tunnel_;
+    std::shared_ptr<Session> session_;  // the platform's secure state, shared by clones like the connection
 };
 
 }  // namespace orv

@@ -1,6 +1,5 @@
 #include "net/tls_socket.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
 #include <openssl/err.h>
@@ -8,10 +7,12 @@
 #include <openssl/x509v3.h>
 #include <poll.h>
 
+#include "net/certificate_names.h"
+#include "net/ip_address.h"
 #include "net/resolve.h"
 #include "net/socket_errors.h"
 #include "net/socket_state.h"
-#include "net/tunnel.h"
+#include "net/tls_session.h"
 #include "support/numbers.h"
 
 namespace orv {
@@ -19,8 +20,6 @@ namespace orv {
 using namespace detail;
 
 struct TlsSocketHandle::Session {
-    TlsTrust trust;
-    ProxyServer tunnel;
     SSL* ssl = nullptr;
     ~Session() { SSL_free(ssl); }
 };
@@ -56,21 +55,20 @@ bool peerHasAltNames(SSL* ssl) {
 
 ByteString verdict(long code, SSL* ssl) {
     const bool mismatch = code == X509_V_ERR_HOSTNAME_MISMATCH || code == X509_V_ERR_IP_ADDRESS_MISMATCH;
-    if (mismatch && !peerHasAltNames(ssl))
-        return "The server's certificate has no subjectAltName; a host named only in its common name is not accepted.";
+    if (mismatch && !peerHasAltNames(ssl)) return certificateVerdict(CertificateProblem::NoAltName);
     switch (code) {
-    case X509_V_ERR_CERT_HAS_EXPIRED: return "The server's certificate has expired.";
-    case X509_V_ERR_CERT_NOT_YET_VALID: return "The server's certificate is not yet valid.";
-    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT: return "The server's certificate is self-signed.";
+    case X509_V_ERR_CERT_HAS_EXPIRED: return certificateVerdict(CertificateProblem::Expired);
+    case X509_V_ERR_CERT_NOT_YET_VALID: return certificateVerdict(CertificateProblem::NotYetValid);
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT: return certificateVerdict(CertificateProblem::SelfSigned);
     case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
     case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
     case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
     case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
-    case X509_V_ERR_CERT_UNTRUSTED: return "The server's certificate was issued by an unknown certificate authority.";
+    case X509_V_ERR_CERT_UNTRUSTED: return certificateVerdict(CertificateProblem::UnknownAuthority);
     case X509_V_ERR_HOSTNAME_MISMATCH:
-    case X509_V_ERR_IP_ADDRESS_MISMATCH: return "The server's certificate is for another host.";
-    case X509_V_ERR_CERT_REVOKED: return "The server's certificate has been revoked.";
-    default: return "The server's certificate could not be verified (" + ByteString(X509_verify_cert_error_string(code)) + ").";
+    case X509_V_ERR_IP_ADDRESS_MISMATCH: return certificateVerdict(CertificateProblem::OtherHost);
+    case X509_V_ERR_CERT_REVOKED: return certificateVerdict(CertificateProblem::Revoked);
+    default: return certificateVerdict(CertificateProblem::Other, X509_verify_cert_error_string(code));
     }
 }
 
@@ -111,14 +109,14 @@ void noteFailure(SocketState& s, Step step, int error, const ByteString& line) {
     s.errorWithoutCode = true;
 }
 
-bool isAddressLiteral(const ByteString& host) {
-    unsigned char scratch[16];
-    ByteString h = host;
-    return ::inet_pton(AF_INET, h.c_str(), scratch) == 1 || ::inet_pton(AF_INET6, h.c_str(), scratch) == 1;
-}
+}  // namespace
 
-bool handshake(SocketState& s, TlsSocketHandle::Session& t, const ByteString& address) {
-    SSL_CTX* context = newContext(t.trust);
+namespace detail {
+
+std::shared_ptr<TlsSocketHandle::Session> newTlsSession() { return std::make_shared<TlsSocketHandle::Session>(); }
+
+bool tlsHandshake(SocketState& s, TlsSocketHandle::Session& t, const TlsTrust& trust, const ByteString& address) {
+    SSL_CTX* context = newContext(trust);
     t.ssl = context ? SSL_new(context) : nullptr;
     SSL_CTX_free(context);  // the connection keeps its own reference
     if (!t.ssl) {
@@ -128,7 +126,8 @@ bool handshake(SocketState& s, TlsSocketHandle::Session& t, const ByteString& ad
     }
     SSL_set_fd(t.ssl, s.handle);
     ByteString host = bareHost(address);
-    if (isAddressLiteral(host)) {
+    IpAddress literal;
+    if (parseIpAddress(host, literal)) {
         X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(t.ssl), host.c_str());
     } else {
         SSL_set_tlsext_host_name(t.ssl, host.c_str());
@@ -152,77 +151,14 @@ bool handshake(SocketState& s, TlsSocketHandle::Session& t, const ByteString& ad
     return false;
 }
 
-void closeSession(SocketState& s, TlsSocketHandle::Session& t) {
+
+void closeTlsSession(SocketState& s, TlsSocketHandle::Session& t) {
     if (t.ssl && s.handle >= 0 && SSL_is_init_finished(t.ssl)) SSL_shutdown(t.ssl);  // the notice, once
     SSL_free(t.ssl);
     t.ssl = nullptr;
 }
 
-}  // namespace
-
-TlsSocketHandle::TlsSocketHandle(const TlsTrust& trust, const ProxyServer& tunnel)
-    : session_(std::make_shared<Session>()) {
-    session_->trust = trust;
-    session_->tunnel = tunnel;
-}
-
-TlsSocketHandle::TlsSocketHandle(std::shared_ptr<SharedSocketState> shared, std::shared_ptr<Session> session)
-    : SocketHandle(std::move(shared)), session_(std::move(session)) {}
-
-TlsSocketHandle::~TlsSocketHandle() {
-    if (session_.use_count() != 1) return;
-    auto s = acquire();
-    std::lock_guard<std::mutex> guard(s->lock);
-    closeSession(s->state, *session_);
-}
-
-std::unique_ptr<SocketHandle> TlsSocketHandle::Clone() const {
-    return std::unique_ptr<SocketHandle>(new TlsSocketHandle(acquire(), session_));
-}
-
-bool TlsSocketHandle::Connect(const ByteString& address, uint16_t port, uint32_t connectionType,
-                              uint32_t nonBlocking, int32_t family, int32_t type, int32_t protocol) {
-    auto shared = acquire();
-    std::lock_guard<std::mutex> guard(shared->lock);
-    SocketState& s = shared->state;
-    closeSession(s, *session_);
-    if (connectionType != 0) {
-        setLastSocketError(10045);
-        s.errorText += "Error:  A secure socket only makes outgoing connections.\n";
-        return false;
-    }
-    if (!connectThroughTunnel(s, session_->tunnel, address, port, family, type, protocol)) return false;
-    if (!handshake(s, *session_, address)) return false;
-    s.nonBlocking = nonBlocking == 1 ? 1 : 0;
-    return true;
-}
-
-bool TlsSocketHandle::Disconnect() {
-    auto shared = acquire();
-    std::lock_guard<std::mutex> guard(shared->lock);
-    closeSession(shared->state, *session_);
-    return disconnectState(shared->state);
-}
-
-bool TlsSocketHandle::SetNonBlocking(uint32_t flag) {
-    auto shared = acquire();
-    std::lock_guard<std::mutex> guard(shared->lock);
-    if (shared->state.handle < 0) {
-        setLastSocketError(10038);
-        shared->state.errorText += "Error:  Call to ioctlsocket failed.\n";
-        return false;
-    }
-    shared->state.nonBlocking = flag == 1 ? 1 : 0;  // the socket itself never blocks
-    return true;
-}
-
-bool TlsSocketHandle::Accept() {
-    auto shared = acquire();
-    std::lock_guard<std::mutex> guard(shared->lock);
-    setLastSocketError(10045);
-    shared->state.errorText += "Error:  A secure socket does not accept connections.\n";
-    return false;
-}
+}  // namespace detail
 
 bool TlsSocketHandle::WaitReadable(uint32_t seconds, uint32_t microseconds) {
     auto shared = acquire();

@@ -28,7 +28,6 @@ struct Api {
     decltype(&::getaddrinfo) getaddrinfo;
     decltype(&::freeaddrinfo) freeaddrinfo;
     decltype(&::inet_addr) inet_addr;
-    decltype(&::inet_pton) inet_pton;
 };
 
 // Every function of the library, or null when the library or one of them

@@ -10,23 +10,17 @@ namespace orv::winsock {
 
 namespace {
 
-template <typename F>
-bool bind(void* library, F& slot, const char* name) {
-    slot = reinterpret_cast<F>(BindFunction(library, name));
-    return slot != nullptr;
-}
-
 Api bindAll(void* l) {
     Api a{};
-    const bool all = bind(l, a.WSAStartup, "WSAStartup") && bind(l, a.WSAGetLastError, "WSAGetLastError") &&
-                     bind(l, a.socket, "socket") && bind(l, a.closesocket, "closesocket") &&
-                     bind(l, a.setsockopt, "setsockopt") && bind(l, a.getsockopt, "getsockopt") &&
-                     bind(l, a.ioctlsocket, "ioctlsocket") && bind(l, a.connect, "connect") &&
-                     bind(l, a.bind, "bind") && bind(l, a.listen, "listen") && bind(l, a.accept, "accept") &&
-                     bind(l, a.select, "select") && bind(l, a.send, "send") && bind(l, a.recv, "recv") &&
-                     bind(l, a.shutdown, "shutdown") && bind(l, a.getsockname, "getsockname") &&
-                     bind(l, a.getaddrinfo, "getaddrinfo") && bind(l, a.freeaddrinfo, "freeaddrinfo") &&
-                     bind(l, a.inet_addr, "inet_addr") && bind(l, a.inet_pton, "inet_pton");
+    const bool all = BindInto(l, a.WSAStartup, "WSAStartup") && BindInto(l, a.WSAGetLastError, "WSAGetLastError") &&
+                     BindInto(l, a.socket, "socket") && BindInto(l, a.closesocket, "closesocket") &&
+                     BindInto(l, a.setsockopt, "setsockopt") && BindInto(l, a.getsockopt, "getsockopt") &&
+                     BindInto(l, a.ioctlsocket, "ioctlsocket") && BindInto(l, a.connect, "connect") &&
+                     BindInto(l, a.bind, "bind") && BindInto(l, a.listen, "listen") && BindInto(l, a.accept, "accept") &&
+                     BindInto(l, a.select, "select") && BindInto(l, a.send, "send") && BindInto(l, a.recv, "recv") &&
+                     BindInto(l, a.shutdown, "shutdown") && BindInto(l, a.getsockname, "getsockname") &&
+                     BindInto(l, a.getaddrinfo, "getaddrinfo") && BindInto(l, a.freeaddrinfo, "freeaddrinfo") &&
+                     BindInto(l, a.inet_addr, "inet_addr");
     if (!all) a.WSAStartup = nullptr;
     return a;
 }

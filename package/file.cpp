@@ -1,9 +1,11 @@
-// The parts of file access that need no system call: position arithmetic,
-// whole-file loading over File, and the Windows path rules.
+// The parts of file access that need no system call of their own:
+// position arithmetic, reads and writes over the backend's, whole-file
+// loading over File, and the Windows path rules.
 #include "package/file.h"
 
 #include <climits>
 
+#include "package/file_platform.h"
 #include "support/numbers.h"
 
 namespace orv {
@@ -19,6 +21,45 @@ bool File::seek(int mode, const ByteString& offset) {
     default: break;
     }
     if (position_ > size_) position_ = size_;
+    return true;
+}
+
+bool File::close() {
+    if (isOpen()) detail::closeHandle(handle_);
+    handle_ = kClosed;
+    readable_ = writable_ = false;
+    lastWriteComplete_ = true;
+    lastReadFailed_ = false;
+    position_ = size_ = 0;
+    return true;
+}
+
+bool File::read(ByteString& target, uint32_t count) {
+    if (!isOpen() || !readable_) return false;
+    auto left = [this] { return position_ >= size_ ? uint64_t{0} : size_ - position_; };
+    if (count > left()) {
+        refreshSize();
+        if (count > left()) count = static_cast<uint32_t>(left());
+    }
+    // Bytes the read overwrites are not filled first, and a count that
+    // memory cannot hold reads nothing and reports the failure.
+    ByteString buffer;
+    lastReadFailed_ = !buffer.tryResizeForOverwrite(count);
+    if (lastReadFailed_) count = 0;
+    uint32_t got = 0;
+    if (!detail::readAt(handle_, buffer.data(), count, position_, got)) lastReadFailed_ = true;
+    buffer.setLength(got);
+    target = std::move(buffer);
+    position_ += got;
+    return true;
+}
+
+bool File::write(const ByteString& bytes) {
+    if (!isOpen() || !writable_) return false;
+    uint64_t written = 0;
+    lastWriteComplete_ = detail::writeAt(handle_, bytes.data(), bytes.length(), position_, written);
+    position_ += written;
+    if (position_ > size_) size_ = position_;
     return true;
 }
 

@@ -2,10 +2,14 @@
 // bookkeeping, whole-file loading and saving, and path services.
 //
 // This header is the same on every platform; each system's backend
-// (file_posix.cpp, ...) supplies the calls that touch the system. Every path
-// passes sanitizePath before it reaches the system. Handles are opened
-// close-on-exec, so browsers and mail clients that the program starts never
-// inherit them. All operations report success as true.
+// (file_posix.cpp, file_windows.cpp) supplies the calls that touch the
+// system. Every path passes sanitizePath before it reaches the system.
+// Handles are never inherited, so browsers and mail clients that the
+// program starts do not get them. On Windows only files on disk are opened
+// (never a console, port or pipe, whatever the name says, and never a path
+// in the "\\.\" or "\\?\" namespaces), a file marked read-only is
+// never opened for writing, and an open file may be read but not written
+// by other programs. All operations report success as true.
 #pragma once
 
 #include <cstdint>
@@ -122,6 +126,13 @@ bool loadFile(ByteString& target, const ByteString& path);
 // target exists but may not be written by us or is not a regular file, when
 // the folder is missing or not writable, when a link may not be followed,
 // or when any write, flush or rename fails (a full disk included).
+// On Windows the new file takes the old one's place with ReplaceFileA,
+// keeping its attributes, ACL, creation time and short name; a file with
+// a second hard link is written in place; a file marked read-only or in
+// use by another program is refused.
 bool saveFile(const ByteString& text, const ByteString& path);
+// Whether saveFile refuses the path for a link at its end that it may not
+// follow, so that a caller can say why before doing any work.
+bool isRefusedLink(const ByteString& path);
 
 }  // namespace orv

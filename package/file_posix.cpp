@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "package/file.h"
+#include "package/file_platform.h"
 
 namespace orv {
 
@@ -88,52 +89,29 @@ bool File::open(const ByteString& path, const ByteString& mode) {
     return true;
 }
 
-bool File::close() {
-    if (isOpen()) ::close(static_cast<int>(handle_));
-    handle_ = kClosed;
-    readable_ = writable_ = false;
-    lastWriteComplete_ = true;
-    lastReadFailed_ = false;
-    position_ = size_ = 0;
-    return true;
+namespace detail {
+
+void closeHandle(intptr_t handle) {
+    ::close(static_cast<int>(handle));
 }
 
-bool File::read(ByteString& target, uint32_t count) {
-    if (!isOpen() || !readable_) return false;
-    auto left = [this] { return position_ >= size_ ? uint64_t{0} : size_ - position_; };
-    if (count > left()) {
-        refreshSize();
-        if (count > left()) count = static_cast<uint32_t>(left());
-    }
-    // Bytes the read overwrites are not filled first, and a count that
-    // memory cannot hold reads nothing and reports the failure.
-    ByteString buffer;
-    lastReadFailed_ = !buffer.tryResizeForOverwrite(count);
-    if (lastReadFailed_) count = 0;
-    uint32_t got = 0;
-    char* bytes = buffer.data();
-    const int fd = static_cast<int>(handle_);
+bool readAt(intptr_t handle, char* bytes, uint32_t count, uint64_t offset, uint32_t& got) {
+    got = 0;
     while (got < count) {
-        const ssize_t n = pread(fd, bytes + got, count - got, static_cast<off_t>(position_ + got));
+        const ssize_t n = pread(static_cast<int>(handle), bytes + got, count - got, static_cast<off_t>(offset + got));
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) lastReadFailed_ = true;
-        if (n <= 0) break;
+        if (n < 0) return false;
+        if (n == 0) break;
         got += static_cast<uint32_t>(n);
     }
-    buffer.setLength(got);
-    target = std::move(buffer);
-    position_ += got;
     return true;
 }
 
-bool File::write(const ByteString& bytes) {
-    if (!isOpen() || !writable_) return false;
-    uint64_t written = 0;
-    lastWriteComplete_ = writeAll(static_cast<int>(handle_), bytes.data(), bytes.length(), position_, written);
-    position_ += written;
-    if (position_ > size_) size_ = position_;
-    return true;
+bool writeAt(intptr_t handle, const char* bytes, uint64_t count, uint64_t offset, uint64_t& written) {
+    return writeAll(static_cast<int>(handle), bytes, count, offset, written);
 }
+
+}  // namespace detail
 
 bool File::refreshSize() {
     if (!isOpen()) return false;
@@ -398,6 +376,26 @@ Saved saveInPlace(const ByteString& text, int fd, uint64_t oldSize) {
 
 constexpr int kMaxLinks = 40;  // as many as the kernel follows in one path
 
+enum class Final { Missing, Other, Failed, Refused };
+
+// Follows the links at the end of the path one at a time, each judged in
+// its own folder and its target taken relative to that folder; the place
+// ends at the entry a save writes.
+Final followLinks(Place& place) {
+    for (int links = 0;; ++links) {
+        std::string next;
+        bool allowed = false;
+        switch (examine(place, next, allowed)) {
+        case Entry::Missing: return Final::Missing;
+        case Entry::Other: return Final::Other;
+        case Entry::Failed: return Final::Failed;
+        case Entry::Link: break;
+        }
+        if (!allowed) return Final::Refused;
+        if (links == kMaxLinks || !place.open(place.folder(), next)) return Final::Failed;
+    }
+}
+
 bool saveAt(const ByteString& text, const Place& place) {
     // Opening for writing is the test of whether we may write the file: it
     // answers for ACLs and every other rule the system has. A link swapped
@@ -421,19 +419,19 @@ bool saveFile(const ByteString& text, const ByteString& path) {
     const std::string target = systemPath(path);
     Place place;
     if (target.empty() || !place.open(AT_FDCWD, target)) return false;
-    // Links at the end of the path are followed one at a time, each judged
-    // in its own folder and its target taken relative to that folder.
-    for (int links = 0;; ++links) {
-        std::string next;
-        bool allowed = false;
-        switch (examine(place, next, allowed)) {
-        case Entry::Missing: return saveThroughNewFile(text, place, -1, nullptr) == Saved::Done;
-        case Entry::Other: return saveAt(text, place);
-        case Entry::Failed: return false;
-        case Entry::Link: break;
-        }
-        if (!allowed || links == kMaxLinks || !place.open(place.folder(), next)) return false;
+    switch (followLinks(place)) {
+    case Final::Missing: return saveThroughNewFile(text, place, -1, nullptr) == Saved::Done;
+    case Final::Other: return saveAt(text, place);
+    case Final::Failed:
+    case Final::Refused: break;
     }
+    return false;
+}
+
+bool isRefusedLink(const ByteString& path) {
+    const std::string target = systemPath(path);
+    Place place;
+    return !target.empty() && place.open(AT_FDCWD, target) && followLinks(place) == Final::Refused;
 }
 
 }  // namespace orv

@@ -13,7 +13,7 @@ packages=(
   libssl-dev openssl libcurl4-openssl-dev
   desktop-file-utils xdg-utils
   librsvg2-bin file dpkg-dev lintian appstream shared-mime-info libglib2.0-bin
-  libcli11-dev nlohmann-json3-dev libsimdjson-dev
+  libcli11-dev nlohmann-json3-dev libsimdjson-dev libpugixml-dev python3-feedparser
   bash-completion
 )
 

@@ -325,20 +325,18 @@ ByteString join(const ByteStringList& parts, const ByteString& sep) {
     return out;
 }
 
-namespace {
-int hexValue(char c) {
+int hexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
-}  // namespace
 
 ByteString percentDecoded(const ByteString& s) {
     ByteString out;
     for (uint32_t i = 0; i < s.length(); ++i) {
-        if (s[i] == '%' && i + 2 < s.length() && hexValue(s[i + 1]) >= 0 && hexValue(s[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
+        if (s[i] == '%' && i + 2 < s.length() && hexDigitValue(s[i + 1]) >= 0 && hexDigitValue(s[i + 2]) >= 0) {
+            out += static_cast<char>(hexDigitValue(s[i + 1]) * 16 + hexDigitValue(s[i + 2]));
             i += 2;
         } else {
             out += s[i];

@@ -175,6 +175,9 @@ ByteString join(const ByteStringList& parts, const ByteString& sep);
 
 bool isBlankByte(unsigned char c);
 
+// The value of a hexadecimal digit in either case, or -1.
+int hexDigitValue(char c);
+
 // The text with every %XX escape (two hexadecimal digits) undone; a "%"
 // without two such digits stays as it is.
 ByteString percentDecoded(const ByteString& s);  // blank, tab, CR, LF or 0

@@ -33,6 +33,15 @@ void* BindFunction(void* handle, const char* name);
 using ExportLookup = void* (*)(void* context, const char* candidate);
 void* FindExport(const char* name, ExportLookup lookup, void* context);
 
+// Binds `name` from `library` into a function pointer of its own type;
+// false (and the pointer null) when it cannot. For tables of functions
+// bound together.
+template <typename F>
+bool BindInto(void* library, F& slot, const char* name) {
+    slot = reinterpret_cast<F>(BindFunction(library, name));
+    return slot != nullptr;
+}
+
 // One call site's binding of one function: process-wide, filled on first
 // use and kept. A null result (library or export missing) is retried on
 // the next call. Meant to be a function-local or namespace-scope static:

@@ -16,7 +16,7 @@ _orvantis_cli() {
     local cur prev words cword
     _init_completion || return
 
-    local commands="show export import add-version check size notes eligible"
+    local commands="show export import add-version check size notes eligible digest feed"
     if ((cword == 1)); then
         COMPREPLY=($(compgen -W "$commands --help --version --verbose" -- "$cur"))
         return
@@ -32,7 +32,19 @@ _orvantis_cli() {
             return
             ;;
         --format)
-            COMPREPLY=($(compgen -W "text markdown" -- "$cur"))
+            if [[ ${words[1]} == feed ]]; then
+                COMPREPLY=($(compgen -W "appcast appstream pad" -- "$cur"))
+            else
+                COMPREPLY=($(compgen -W "text markdown" -- "$cur"))
+            fi
+            return
+            ;;
+        --os)
+            COMPREPLY=($(compgen -W "windows macos linux" -- "$cur"))
+            return
+            ;;
+        --sign-key)
+            _filedir pem
             return
             ;;
         --date | --purchased)
@@ -62,6 +74,8 @@ _orvantis_cli() {
         check) options+=" --online --encoding" ;;
         notes) options+=" --version --format --encoding" ;;
         eligible) options+=" --owned --purchased --for --encoding" ;;
+        digest) options+=" --sign-key --verify --wait --encoding" ;;
+        feed) options+=" --format --output --os --encoding" ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

@@ -103,13 +103,42 @@ TEST(DownloadSize, ADrippingServerEndsAtTheDeadline) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
+// A secure location fails as the plain one does: a server that never
+// answers the handshake ends at the deadline as a time-out, one that hangs
+// up names that in one sentence without a socket error code.
+TEST(DownloadSize, SecureHandshakesThatFail) {
+    SocketHandle silent;  // listens, never accepts: the handshake gets no answer
+    ASSERT_TRUE(silent.Connect("127.0.0.1", 0, 1) && silent.Listen());
+    const ByteString port = textFromU16(silent.LocalPort());
+    const ByteString head = "Error sending request to the server.\nError:  Unable to connect to server '127.0.0.1' on port ";
+    EXPECT_EQ(sizeOrMessage("https://127.0.0.1:" + port + "/a", std::chrono::milliseconds(600)),
+              head + port + ".\nError:  Unable to set up a secure connection with '127.0.0.1'.\n" +
+                  describeSocketError(kSocketTimedOut));
+    ScriptServer hangsUp({}, ServerEnd::CloseAtOnce);
+    const ByteString other = textFromU16(hangsUp.port());
+    const ByteString message = sizeOrMessage("https://127.0.0.1:" + other + "/a");
+    const ByteString expected = head + other + ".\nError:  Unable to set up a secure connection with '127.0.0.1'.\n"
+                                               "Error:  The secure connection failed:  ";
+    EXPECT_EQ(message.Left(expected.length()), expected) << message.toStdString();
+    EXPECT_EQ(message.find(ByteString("Socket Error")), ByteString::npos) << message.toStdString();
+    EXPECT_EQ(split(message.Mid(expected.length()), '\n').size(), 2u) << message.toStdString();  // one sentence, then the end
+}
+
 TEST(DownloadSize, EachFailureInOneLineOfItsOwnWords) {
+#ifdef _WIN32
+    // The system words socket failures itself (and Wine in words of its own).
+    const ByteString refused = socketErrorReason(kSocketConnRefused), timedOut = socketErrorReason(kSocketTimedOut),
+                     unknownHost = socketErrorReason(kSocketHostNotFound);
+#else
+    const ByteString refused = "Connection refused", timedOut = "Connection timed out",
+                     unknownHost = "Name or service not known";
+#endif
     const std::pair<ByteString, ByteString> cases[] = {
         {"Error sending request to the server.\nError:  Unable to connect to server 'h' on port 80.\n" +
              describeSocketError(kSocketConnRefused),
-         "Connection refused"},
-        {"Error getting the response.\n" + describeSocketError(kSocketTimedOut), "Connection timed out"},
-        {"Error sending request to the server.\n" + describeSocketError(kSocketHostNotFound), "Name or service not known"},
+         refused},
+        {"Error getting the response.\n" + describeSocketError(kSocketTimedOut), timedOut},
+        {"Error sending request to the server.\n" + describeSocketError(kSocketHostNotFound), unknownHost},
         {"Error sending request to the server.\nError:  The certificate of 'h' is not trusted: expired\n",
          "The certificate of 'h' is not trusted: expired"},
         {"Expected HTTP 200 response to request.\nReceived:  404 Not Found", "the server answered 404 Not Found"},

@@ -1,23 +1,27 @@
 // orvantis-cli run as a user runs it: arguments, standard input and output,
 // exit status, files before and after.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
-#include <sstream>
-#include <sys/stat.h>
 #include <thread>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "app/package_json_fields.h"
+#include "app/text_codec.h"
+#include "net/socket.h"
+#include "net/socket_errors.h"
 #include "package/file_lock.h"
 #include "package/format.h"
 #include "support/numbers.h"
+#include "support/system_error.h"
+#include "tests/cli/cli_runner.h"
 #include "tests/net/script_server.h"
 
 using namespace orv;
@@ -28,29 +32,26 @@ using Json = nlohmann::json;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
+using orv::testing::Result;
+using orv::testing::slurp;
 
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+// The system's words for the failures the tests provoke.
+#ifdef _WIN32
+const std::string kNoSuchFile = systemErrorText(ERROR_FILE_NOT_FOUND).toStdString();
+const std::string kNoSuchFolder = systemErrorText(ERROR_PATH_NOT_FOUND).toStdString();
+const std::string kIsAFolder = "Is a folder";
+#else
+const std::string kNoSuchFile = systemErrorText(ENOENT).toStdString();
+const std::string kNoSuchFolder = kNoSuchFile;
+const std::string kIsAFolder = systemErrorText(EISDIR).toStdString();
+#endif
 
-class Cli : public ::testing::Test {
+class Cli : public orv::testing::CliTest {
 protected:
     void SetUp() override {
-        std::string pattern = std::filesystem::temp_directory_path() / "orv-cli-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        CliTest::SetUp();
         std::filesystem::copy_file(ORV_SAMPLE, sample_ = file("sample.dat"));
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    std::string file(const char* name) const { return dir_ + "/" + name; }
 
     std::string write(const char* name, const Package& p) {
         ByteString bytes;
@@ -59,49 +60,7 @@ protected:
         return file(name);
     }
 
-    // Runs the program with `input` on standard input in the given locale.
-    Result run(std::vector<std::string> args, const std::string& input = "", const char* locale = "C.UTF-8") {
-        const pid_t pid = start(std::move(args), input, locale, "");
-        return finish(pid, "");
-    }
-
-    // Starts the program without waiting; its output goes to files named
-    // after `tag`. `prefix` runs it through another program (setpriv).
-    pid_t start(std::vector<std::string> args, const std::string& input, const char* locale, const std::string& tag,
-                std::vector<std::string> prefix = {}) {
-        std::ofstream(file(("stdin" + tag).c_str()), std::ios::binary) << input;
-        posix_spawn_file_actions_t io;
-        posix_spawn_file_actions_init(&io);
-        posix_spawn_file_actions_addopen(&io, 0, file(("stdin" + tag).c_str()).c_str(), O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&io, 1, file(("stdout" + tag).c_str()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&io, 2, file(("stderr" + tag).c_str()).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        args.insert(args.begin(), ORV_CLI);
-        args.insert(args.begin(), prefix.begin(), prefix.end());
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> vars = {std::string("LC_ALL=") + locale};
-        for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})  // sanitizer runs
-            if (const char* value = std::getenv(name)) vars.push_back(std::string(name) + "=" + value);
-        std::vector<char*> env;
-        for (std::string& v : vars) env.push_back(v.data());
-        env.push_back(nullptr);
-        pid_t pid = 0;
-        if (posix_spawn(&pid, argv[0], &io, nullptr, argv.data(), env.data()) != 0) pid = -1;
-        posix_spawn_file_actions_destroy(&io);
-        return pid;
-    }
-
-    Result finish(pid_t pid, const std::string& tag) {
-        Result r;
-        if (pid > 0 && waitpid(pid, &r.status, 0) == pid)
-            r.status = WIFEXITED(r.status) ? WEXITSTATUS(r.status) : 128 + WTERMSIG(r.status);
-        r.out = slurp(file(("stdout" + tag).c_str()));
-        r.err = slurp(file(("stderr" + tag).c_str()));
-        return r;
-    }
-
-    std::string dir_, sample_;
+    std::string sample_;
 };
 
 using orv::testing::ScriptServer;
@@ -156,6 +115,7 @@ bool hasControlBytes(const std::string& s, bool ascii) {
 TEST_F(Cli, ExportThenImportGivesBackTheSameFileWhateverTheTextsHold) {
     std::mt19937 rng(11);
     for (const char* encoding : {"", "windows-1252", "UTF-16LE", "ISO-2022-JP"}) {
+        if (*encoding && !TextCodec().open(encoding)) continue;  // Wine has no ISO-2022-JP
         for (int round = 0; round < 3; ++round) {
             const std::string dat = write("in.dat", randomPackage(rng));
             std::vector<std::string> args = {"export", dat};
@@ -310,7 +270,7 @@ TEST_F(Cli, CheckGroupsARunOfOneFaultIntoOneFinding) {
 // ---- add-version ------------------------------------------------------------
 
 TEST_F(Cli, EightWritersAtOnceKeepEveryVersionEachWithItsOwnId) {
-    std::vector<pid_t> jobs;
+    std::vector<orv::testing::Child> jobs;
     for (int i = 0; i < 8; ++i) {
         const std::string v = "3." + std::to_string(i);
         jobs.push_back(start({"add-version", sample_, "--version", v, "--location", "http://x/" + v, "--size", "10"}, "",
@@ -339,7 +299,7 @@ TEST_F(Cli, AWriterWaitsForTheLockThenGivesUpBusy) {
     EXPECT_EQ(busy.status, 3);
     EXPECT_EQ(busy.err, "orvantis-cli: '" + sample_ + "': busy: another program kept it locked for 0.2 seconds (see --wait)\n");
     // Released while the writer waits: it goes on.
-    const pid_t waiting = start(add, "", "C.UTF-8", "w");
+    const orv::testing::Child waiting = start(add, "", "C.UTF-8", "w");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     held.unlock();
     EXPECT_EQ(finish(waiting, "w").status, 0);
@@ -496,29 +456,34 @@ TEST_F(Cli, AddVersionAndOnlineCheckAskTheServer) {
 
 TEST_F(Cli, ErrorsAreOneLineInTheSystemsWordsOrOneJsonObject) {
     // A port nobody listens on.
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t n = sizeof a;
-    ASSERT_TRUE(::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-                ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &n) == 0);
-    ::close(s);
-    const std::string closed = "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/x";
+    uint16_t port = 0;
+    {
+        SocketHandle bound;
+        ASSERT_TRUE(bound.Connect("127.0.0.1", 0, 1));
+        port = bound.LocalPort();
+    }
+    const std::string closed = "http://127.0.0.1:" + std::to_string(port) + "/x";
+    std::vector<std::string> asOther;
+#ifndef _WIN32
     // A folder the writer may not write in: as another user when we are root.
     ::chmod(dir_.c_str(), 0755);
     std::filesystem::create_directory(file("locked"));
     ::chmod(file("locked").c_str(), 0555);
-    const std::vector<std::string> asOther = ::geteuid() == 0 ? std::vector<std::string>{"/usr/bin/setpriv", "--reuid=6001", "--regid=6001", "--clear-groups"}
-                                                               : std::vector<std::string>{};
+    if (::geteuid() == 0) asOther = {"/usr/bin/setpriv", "--reuid=6001", "--regid=6001", "--clear-groups"};
+#endif
     const std::string json = run({"export", sample_}).out;
     const struct {
         std::vector<std::string> args;
         std::string err;
     } cases[] = {
-        {{"show", file("missing.dat")}, "'" + file("missing.dat") + "': cannot read: No such file or directory"},
-        {{"size", closed}, "'" + closed + "': cannot determine the size: Connection refused"},
+        {{"show", file("missing.dat")}, "'" + file("missing.dat") + "': cannot read: " + kNoSuchFile},
+        {{"size", closed}, "'" + closed + "': cannot determine the size: " + socketErrorReason(kSocketConnRefused).toStdString()},
         {{"import", "-", "-o", file("locked/out.dat")}, "'" + file("locked/out.dat") + "': cannot write (any old file was left as it was): Permission denied"},
     };
     for (const auto& c : cases) {
+#ifdef _WIN32
+        if (c.args[0] == "import") continue;  // a folder nobody may write in needs another user
+#endif
         const Result r = finish(start(c.args, json, "C.UTF-8", "", asOther), "");
         EXPECT_EQ(r.status, 3);
         EXPECT_EQ(r.err, "orvantis-cli: " + c.err + "\n");
@@ -546,7 +511,7 @@ TEST_F(Cli, UsageFileAndFormatErrorsSayWhatIsWrongAndWriteNothing) {
         std::vector<std::string> args;
         std::string input;
         int status;
-        const char* err;
+        std::string err;
     } cases[] = {
         {{}, "", 2, "A subcommand is required"},
         {{"frobnicate"}, "", 2, "unknown command 'frobnicate'"},
@@ -555,9 +520,10 @@ TEST_F(Cli, UsageFileAndFormatErrorsSayWhatIsWrongAndWriteNothing) {
         {{"eligible", sample_, "--owned", "1.0", "--purchased", "2007-02-30"}, "", 2, "not a date"},
         {{"add-version", sample_, "--version", "3.0", "--location", "http://x/", "--size", "12 MB"}, "", 2, "positive number"},
         {{"export", sample_, "--encoding", "no-such-code"}, "", 2, "unknown encoding 'no-such-code'"},
-        {{"show", dir_}, "", 3, "Is a directory"},
+        {{"show", dir_}, "", 3, kIsAFolder},
         {{"check", file("damaged.dat")}, "", 3, "damaged.dat': cannot read: not a package file"},
-        {{"export", sample_, "-o", file("no/such/folder/x.json")}, "", 3, "cannot write (any old file was left as it was): No such file"},
+        {{"export", sample_, "-o", file("no/such/folder/x.json")}, "", 3,
+         "cannot write (any old file was left as it was): " + kNoSuchFolder},
         {{"import", "-", "-o", out}, "{\"format\": ", 3, "standard input: cannot import: not valid JSON: parse error at line 1"},
         {{"import", "-", "-o", out}, R"({"versions": []})", 3, "not an exported package"},
         {{"import", "-", "-o", out}, head + R"("versions": [{"id": -1}]})", 3, "at .versions[0].id: expected a whole"},

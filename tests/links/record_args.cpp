@@ -2,10 +2,12 @@
 // arguments it received (argv[1] on), each followed by a 0 byte, to the
 // file named by RECORD_ARGS_TO, and how it was started to that name plus
 // ".how": whether it leads its own session, where its standard input
-// comes from, and its open descriptors above 2. Each file appears complete
-// at once.
+// comes from, and its open descriptors above 2 (POSIX; "windows" on
+// Windows). Each file appears complete at once.
+#ifndef _WIN32
 #include <dirent.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +23,9 @@ bool writeWhole(const std::string& path, const std::string& content) {
     return std::fclose(f) == 0 && ok && std::rename(temp.c_str(), path.c_str()) == 0;
 }
 
+#ifdef _WIN32
+std::string howStarted() { return "windows"; }
+#else
 std::string howStarted() {
     char input[256] = {};
     const ssize_t n = readlink("/proc/self/fd/0", input, sizeof input - 1);
@@ -35,6 +40,7 @@ std::string howStarted() {
     closedir(dir);
     return out;
 }
+#endif
 
 }  // namespace
 

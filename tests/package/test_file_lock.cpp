@@ -1,32 +1,36 @@
 #include "package/file_lock.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <thread>
 
 #include "package/file.h"
+#include "support/system_error.h"
+#include "tests/package/file_test_fixture.h"
 
 using namespace orv;
 using namespace std::chrono_literals;
 
 namespace {
 
-class FileLockTest : public ::testing::Test {
+class FileLockTest : public orv::testing::FileTest {
 protected:
     void SetUp() override {
-        std::string pattern = std::filesystem::temp_directory_path() / "orv-lock-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        path_ = ByteString(dir_ + "/p.dat");
+        FileTest::SetUp();
+        path_ = path("p.dat");
         ASSERT_TRUE(saveFile("one", path_));
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string dir_;
     ByteString path_;
 };
+
+// What the system calls the failure to lock a folder.
+#ifdef _WIN32
+const ByteString kFolderReason = "Is a folder";  // the system has no words of its own for it
+#else
+const ByteString kFolderReason = systemErrorText(21);  // EISDIR
+#endif
 
 }  // namespace
 
@@ -50,9 +54,9 @@ TEST_F(FileLockTest, OneHolderAtATimeAndTheLockFollowsASaveThatReplacedTheFile) 
     FileLock third;
     EXPECT_EQ(third.lock(path_, 0ms), LockResult::Busy);  // the new file is the one held
 
-    EXPECT_EQ(third.lock(ByteString(dir_ + "/missing.dat"), 0ms), LockResult::Missing);
-    EXPECT_EQ(third.lock(ByteString(dir_), 0ms), LockResult::Failed);
-    EXPECT_EQ(third.reason(), "Is a directory");
+    EXPECT_EQ(third.lock(path("missing.dat"), 0ms), LockResult::Missing);
+    EXPECT_EQ(third.lock(path("."), 0ms), LockResult::Failed);
+    EXPECT_EQ(third.reason(), kFolderReason);
 }
 
 TEST_F(FileLockTest, AFileChangedSinceItWasReadIsToldApart) {
@@ -62,8 +66,8 @@ TEST_F(FileLockTest, AFileChangedSinceItWasReadIsToldApart) {
     ASSERT_TRUE(saveFile("one", path_));  // the same bytes, but another file
     EXPECT_TRUE(changedSince(read, fileIdentity(path_)));
     // Gone, or not there when read: nothing of anyone's to lose.
-    std::filesystem::remove(dir_ + "/p.dat");
+    std::filesystem::remove(at("p.dat"));
     EXPECT_FALSE(changedSince(read, fileIdentity(path_)));
     EXPECT_FALSE(changedSince(FileIdentity{}, read));
-    EXPECT_FALSE(fileIdentity(ByteString(dir_)).exists);  // a folder has no identity here
+    EXPECT_FALSE(fileIdentity(path(".")).exists);  // a folder has no identity here
 }
