@@ -12,6 +12,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/cli/run_program.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -41,21 +43,11 @@ protected:
     // Runs the helper; its exit code and how long it took.
     DWORD run(const char* how, std::chrono::milliseconds& took) {
         SetEnvironmentVariableW(L"LOCALAPPDATA", (root / "appdata").wstring().c_str());
-        std::wstring line = L"\"" + (root / "program" / "editor.exe").wstring() + L"\" " +
-                            std::wstring(how, how + strlen(how));
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &process));
-        EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
+        const int code = orv::testing::waitProgram(
+            orv::testing::startProgram({(root / "program" / "editor.exe").string(), how}, "NUL", "NUL", "NUL", {}));
         took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return code;
+        return static_cast<DWORD>(code);
     }
     // The one report folder.
     fs::path report() {
