@@ -20,6 +20,10 @@ wineboot -i >/dev/null 2>&1
 # answer messages, nothing is drawn.
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 wineserver -p || true  # one server for every test, kept until the end (already up after wineboot)
+# The first window made in the prefix starts Wine's desktop process, which
+# would inherit that test's output pipe and keep CTest waiting until it
+# idles out; started here, it serves every test and holds no pipe of theirs.
+(wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &)
 
 # Under load Wine now and then fails to start a process at all: a test that
 # fails is run once more, and fails the run only if it fails again.
