@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows installer orvantis-<version>-x64.msi in the top folder
 # with wixl (Debian's msitools) from a release cross-build in DIR (default
-# build-windows-package/).
+# build-windows-package/). ORV_PACKAGE_VERSION gives the installer another
+# version than the project's (the upgrade test builds an older one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build-windows-package}
@@ -9,7 +10,7 @@ dir=${1:-build-windows-package}
 if [ "${ORV_PACKAGE_PREBUILT:-}" != 1 ]; then
   bash scripts/build-windows.sh "$dir" -DCMAKE_BUILD_TYPE=Release -DORV_TESTS=OFF -DORV_BENCH=OFF
 fi
-version=$(sed -n 's/^project(Orvantis VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=${ORV_PACKAGE_VERSION:-$(sed -n 's/^project(Orvantis VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)}
 for file in "$dir/app/win32/orvantis.exe" "$dir/app/win32/CrashReport.dll" "$dir/cli/orvantis-cli.exe"; do
   [ -f "$file" ] || { echo "package-windows: $file was not built" >&2; exit 1; }
 done

@@ -29,12 +29,11 @@ wineserver -p || true  # one server for every test, kept until the end (already 
 # fails is run once more, and fails the run only if it fails again.
 ctest --test-dir "$dir" --output-on-failure --timeout 300 -j "$(nproc)" --repeat until-pass:2
 
-# The installer from the programs just tested: installs, registers, removes.
-if [ -f "$dir/app/win32/orvantis.exe" ] && [ -f "$dir/cli/orvantis-cli.exe" ]; then
-  ORV_PACKAGE_PREBUILT=1 bash scripts/package-windows.sh "$dir"
-  version=$(sed -n 's/^project(Orvantis VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-  bash tests/windows/msi_test.sh "orvantis-$version-x64.msi"
-  rm -f "orvantis-$version-x64.msi"
-else
-  echo "test-windows: no installer test: orvantis.exe or orvantis-cli.exe is not built (the Windows file layer is missing)"
-fi
+# The installer from the programs just tested, and the same programs as an
+# older release: the newer replaces the older, installs, registers, runs and
+# is removed without a trace.
+version=$(sed -n 's/^project(Orvantis VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+ORV_PACKAGE_PREBUILT=1 bash scripts/package-windows.sh "$dir"
+ORV_PACKAGE_PREBUILT=1 ORV_PACKAGE_VERSION=0.9 bash scripts/package-windows.sh "$dir"
+bash tests/windows/msi_test.sh orvantis-0.9-x64.msi "orvantis-$version-x64.msi" examples/sample.dat
+rm -f orvantis-0.9-x64.msi "orvantis-$version-x64.msi"
