@@ -19,7 +19,12 @@ wineboot -i >/dev/null 2>&1
 # Windows without a display: the editor's windows and dialogs exist and
 # answer messages, nothing is drawn.
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-wineserver -p || true  # one server for every test, kept until the end (already up after wineboot)
+# The desktop made by wineboot keeps the driver it started with (none, on a
+# machine without a display): end that server so the next desktop has the
+# null driver.
+wineserver -k 2>/dev/null || true
+wineserver -w
+wineserver -p  # one server for every test, kept until the end
 # The first window made in the prefix starts Wine's desktop process, which
 # would inherit that test's output pipe and keep CTest waiting until it
 # idles out; started here, it serves every test and holds no pipe of theirs.
