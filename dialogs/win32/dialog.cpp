@@ -1,8 +1,33 @@
 #include "dialogs/win32/dialog.h"
 
+#include <algorithm>
+
 #include "links/win32/reflection.h"
 
 namespace orv {
+
+namespace {
+
+// A dialog opens centred over the window that owns it, or on the screen
+// when it has none, and wholly inside that monitor's work area.
+void centre(HWND window) {
+    HWND owner = GetWindow(window, GW_OWNER);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(owner ? owner : window, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+    RECT over = monitor.rcWork, own{};
+    if (owner && IsWindowVisible(owner)) GetWindowRect(owner, &over);
+    GetWindowRect(window, &own);
+    const int width = own.right - own.left, height = own.bottom - own.top;
+    const RECT& work = monitor.rcWork;
+    const int x = std::clamp<int>((over.left + over.right - width) / 2, work.left,
+                                  std::max<int>(work.left, work.right - width));
+    const int y = std::clamp<int>((over.top + over.bottom - height) / 2, work.top,
+                                  std::max<int>(work.top, work.bottom - height));
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
 
 HINSTANCE programInstance() { return GetModuleHandleW(nullptr); }
 
@@ -51,6 +76,7 @@ INT_PTR CALLBACK Dialog::procedure(HWND window, UINT message, WPARAM wParam, LPA
         auto* self = reinterpret_cast<Dialog*>(lParam);
         SetWindowLongPtrW(window, DWLP_USER, lParam);
         self->hwnd_ = window;
+        centre(window);
         return self->OnInitDialog() ? TRUE : FALSE;
     }
     auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(window, DWLP_USER));
