@@ -20,6 +20,9 @@ if $windows; then
   WINEPREFIX=$(mktemp -d /tmp/orvantis-wine.XXXXXX)
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
   wineboot -i >/dev/null 2>&1
+  # The prefix's first server would keep a desktop made without the display
+  # that the editor is to use; the editor starts a new one.
+  wineserver -k 2>/dev/null || true
   launch=(wine "$program")
 else
   bash scripts/setup.sh
