@@ -44,4 +44,27 @@ ByteString withDefaultExtension(const ByteString& name, const ByteString& patter
     return name + "." + extension;
 }
 
+FileDialogRequest packageFileRequest(FileDialogKind kind, const ByteString& title) {
+    return {kind, title, packageFileFilters(), 0, {}, {}};
+}
+
+ByteString configuredPattern(const FileDialogRequest& request) {
+    const uint32_t index = clampFilterIndex(request.filterIndex, request.filters);
+    return index < request.filters.size() ? request.filters[index].pattern : ByteString("*.*");
+}
+
+ByteString windowsFilterText(const FileFilterList& filters) {
+    ByteString text;
+    const auto add = [&](const ByteString& description, const ByteString& pattern) {
+        text += description + " (" + pattern + ")";
+        text += '\0';
+        text += pattern;
+        text += '\0';
+    };
+    for (const FileFilter& f : filters) add(f.description, f.pattern);
+    if (filters.empty()) add("All Files", "*.*");
+    text += '\0';
+    return text;
+}
+
 }  // namespace orv

@@ -40,4 +40,26 @@ ByteString defaultExtension(const ByteString& pattern);
 // extension of `pattern`, if there is one. Empty names stay empty.
 ByteString withDefaultExtension(const ByteString& name, const ByteString& pattern);
 
+// What a file dialog is asked to show. Open accepts only an existing file;
+// Save asks the platform's own question before replacing one.
+enum class FileDialogKind { Open, Save };
+struct FileDialogRequest {
+    FileDialogKind kind = FileDialogKind::Open;
+    ByteString title;            // empty: the system's caption
+    FileFilterList filters;      // in display order
+    uint32_t filterIndex = 0;    // selected when it opens; clamped to the filters
+    ByteString initialDirectory;  // empty: the system's choice
+    ByteString initialFileName;
+};
+// The Open or "Save As" dialog of the main window: both package filters,
+// the first selected.
+FileDialogRequest packageFileRequest(FileDialogKind kind, const ByteString& title);
+// The pattern of the filter configured before showing ("*.*" without one).
+ByteString configuredPattern(const FileDialogRequest& request);
+
+// The filter text of the Windows file dialogs: for each filter its
+// description, " (", the pattern, ")", a NUL, the pattern, a NUL; "All
+// Files (*.*)" for none; one more NUL at the end.
+ByteString windowsFilterText(const FileFilterList& filters);
+
 }  // namespace orv

@@ -63,11 +63,11 @@ ByteString& bigFile() {
 // Editors that accept at once and questions answered Yes.
 MainWindowServices acceptingServices() {
     MainWindowServices s = realMainWindowServices();
-    s.ui.message = [](QWidget*, const MessageRequest&) { return QMessageBox::Yes; };
-    s.editors = {[](QWidget*, CommonInfo&) { return true; },
-                 [](QWidget*, VersionRecord& v, const VersionChoices&) { v.version = "new"; return true; },
-                 [](QWidget*, FeatureRecord& f, const VersionChoices&) { f.title = "new"; return true; },
-                 [](QWidget*, BugRecord& b, const VersionChoices&, const FeatureChoices&) {
+    s.ui.message = [](QWidget*, const MessageRequest&) { return MessageAnswer::Yes; };
+    s.editors = {[](CommonInfo&) { return true; },
+                 [](VersionRecord& v, const VersionChoices&) { v.version = "new"; return true; },
+                 [](FeatureRecord& f, const VersionChoices&) { f.title = "new"; return true; },
+                 [](BugRecord& b, const VersionChoices&, const FeatureChoices&) {
                      b.title = "new";
                      return true;
                  }};

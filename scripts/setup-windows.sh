@@ -10,6 +10,7 @@ packages=(
   wine wine64
   googletest libcli11-dev nlohmann-json3-dev
   nginx-light openssl
+  librsvg2-bin icoutils wixl xvfb xdotool x11-apps imagemagick
 )
 
 missing=()

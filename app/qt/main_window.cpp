@@ -60,7 +60,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setWindowIcon(programIcon());
-    model_ = new RecordListModel(package_, this);
+    model_ = new RecordListModel(doc_.package, this);
+    if (!services_.editors.version) services_.editors = dialogEditors(services_.ui, this);
     buildWidgets();
     connectCommands();
     versionsRadio_->setChecked(true);
@@ -207,13 +208,13 @@ void MainWindow::refreshList() {
 void MainWindow::updateSelectionState() {
     if (changingRows_) return;
     const int sel = selectedRow();
-    const int count = model_->rowCount();
-    editButton_->setEnabled(sel >= 0);
-    removeButton_->setEnabled(sel >= 0 && sel < count);
-    moveUpButton_->setEnabled(sel >= 1);
-    moveDownButton_->setEnabled(sel >= 0 && sel + 1 < count);
+    const ListCommands allowed = listCommands(sel, static_cast<uint32_t>(model_->rowCount()));
+    editButton_->setEnabled(allowed.edit);
+    removeButton_->setEnabled(allowed.remove);
+    moveUpButton_->setEnabled(allowed.moveUp);
+    moveDownButton_->setEnabled(allowed.moveDown);
     if (sel >= 0)
-        summaryEdit_->setPlainText(summaryText(rowSummary(package_, model_->kind(), static_cast<uint32_t>(sel))));
+        summaryEdit_->setPlainText(summaryText(rowSummary(doc_.package, model_->kind(), static_cast<uint32_t>(sel))));
     else
         summaryEdit_->clear();
 }

@@ -8,9 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/choices.h"
-#include "app/editing.h"
-#include "app/save_guard.h"
+#include "app/editor.h"
 #include "app/qt/file_dialogs.h"
 #include "dialogs/qt/services.h"
 #include "package/model.h"
@@ -26,25 +24,16 @@ namespace orv {
 
 class RecordListModel;
 
-// The editor dialogs the commands open. Each edits its record in place and
-// returns true on OK.
-struct RecordEditors {
-    std::function<bool(QWidget*, CommonInfo&)> commonInfo;
-    std::function<bool(QWidget*, VersionRecord&, const VersionChoices&)> version;
-    std::function<bool(QWidget*, FeatureRecord&, const VersionChoices&)> feature;
-    std::function<bool(QWidget*, BugRecord&, const VersionChoices&, const FeatureChoices&)> bug;
-};
-
-// The real editor dialogs, showing their messages and opening their links
-// through `ui`.
-RecordEditors dialogEditors(const UiServices& ui);
+// The real editor dialogs, owned by `owner`, showing their messages and
+// opening their links through `ui`.
+RecordEditors dialogEditors(const UiServices& ui, QWidget* owner = nullptr);
 
 // Everything the main window asks of the world beyond its own widgets.
 // The program hands in realMainWindowServices(); tests their own.
 struct MainWindowServices {
-    UiServices ui;           // message boxes, links
+    UiServices ui;           // message boxes, links, the size request
     FileChooser chooseFile;  // the Open and Save As dialogs
-    RecordEditors editors;
+    RecordEditors editors;   // empty: the real dialogs, owned by the window
     // How long Save waits for another writer of the file.
     std::chrono::milliseconds saveLockWait = kSaveLockWait;
 };
@@ -62,7 +51,7 @@ public:
     // list with its first row selected. Call once, before showing.
     void initialize();
 
-    const Package& package() const { return package_; }
+    const Package& package() const { return doc_.package; }
     RecordKind currentKind() const;
     // The selected row, or -1.
     int selectedRow() const;
@@ -92,23 +81,12 @@ private:
     void connectCommands();
     void selectRow(int row);
     void moveCommand(int delta);
-    bool editAt(uint32_t index);
-    void insertRow(const std::function<uint32_t()>& add);
-    // A Yes/No question; true for Yes.
-    bool ask(const Question& question);
-    // A failure message with caption "Error".
-    void error(const QString& text);
+    // The core's view of the window: the list model follows the package.
+    EditorView view();
+    EditorServices editorServices();
 
-    // Writes the package to `name` under the package lock, asking first
-    // when the loaded file changed on disk. Written, Declined (the user said
-    // No, or another writer kept the lock: told already) or Failed.
-    enum class SaveOutcome { Written, Declined, Failed };
-    SaveOutcome saveTo(const ByteString& name, const ByteString& content, bool guard);
-
-    Package package_;
-    LoadedFile loaded_;
+    EditorDocument doc_;
     ByteString fileName_;
-    ByteString shownFileName_;
     MainWindowServices services_;
     RecordListModel* model_ = nullptr;
     bool changingRows_ = false;

@@ -6,16 +6,15 @@
 
 namespace orv {
 
-RecordEditors dialogEditors(const UiServices& ui) {
-    return {[ui](QWidget* w, CommonInfo& c) { return editCommonInfo(ui, w, c); },
-            [ui](QWidget* w, VersionRecord& v, const VersionChoices& vs) { return editVersion(ui, w, v, vs); },
-            [ui](QWidget* w, FeatureRecord& f, const VersionChoices& vs) { return editFeature(ui, w, f, vs); },
-            editBug};
+RecordEditors dialogEditors(const UiServices& ui, QWidget* owner) {
+    return {[ui, owner](CommonInfo& c) { return editCommonInfo(ui, owner, c); },
+            [ui, owner](VersionRecord& v, const VersionChoices& vs) { return editVersion(ui, owner, v, vs); },
+            [ui, owner](FeatureRecord& f, const VersionChoices& vs) { return editFeature(ui, owner, f, vs); },
+            [owner](BugRecord& b, const VersionChoices& vs, const FeatureChoices& fs) {
+                return editBug(owner, b, vs, fs);
+            }};
 }
 
-MainWindowServices realMainWindowServices() {
-    const UiServices ui = realUiServices();
-    return {ui, runFileDialog, dialogEditors(ui)};
-}
+MainWindowServices realMainWindowServices() { return {realUiServices(), runFileDialog, {}}; }
 
 }  // namespace orv

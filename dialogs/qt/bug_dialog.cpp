@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 
 #include "app/bug_types.h"
+#include "dialogs/dialog_rules.h"
 #include "dialogs/qt/dialog_fields.h"
 #include "dialogs/qt/gui_text.h"
 #include "support/numbers.h"
@@ -53,7 +54,7 @@ void BugDialog::buildLayout() {
     title_ = makeLineEdit(this, QStringLiteral("title"));
     description_ = makeTextEdit(this, QStringLiteral("description"));
     severity_ = makeDropDown(this, QStringLiteral("severity"));
-    for (const char* s : {"1", "2", "3", "4", "5"}) severity_->addItem(QString::fromLatin1(s));
+    for (const char* s : kSeverityItems) severity_->addItem(QString::fromLatin1(s));
     type_ = makeDropDown(this, QStringLiteral("type"));
     for (const char* t : kBugTypes) type_->addItem(QString::fromLatin1(t));
     introduced_ = makeDropDown(this, QStringLiteral("introduced"));
@@ -104,16 +105,8 @@ void BugDialog::setUp(const BugRecord& record, const VersionChoices& versions, c
     features_ = features;
     setLineText(title_, record.title);
     setEditorText(description_, record.description);
-    bool severityListed = record.severity >= 1 && record.severity <= 5;
-    severity_->setCurrentIndex(severityListed ? static_cast<int>(record.severity) - 1 : -1);
-    int type = 0;  // an unknown type shows the first one
-    for (int i = 0; i < static_cast<int>(std::size(kBugTypes)); ++i) {
-        if (record.type.equalsNoCase(kBugTypes[i])) {
-            type = i;
-            break;
-        }
-    }
-    type_->setCurrentIndex(type);
+    severity_->setCurrentIndex(severityLine(record.severity));
+    type_->setCurrentIndex(static_cast<int>(typeLine(record.type)));
     showVersion(introduced_, versions, record.introduced);
     showVersion(discovered_, versions, record.discovered);
     showVersion(fixed_, versions, record.fixed);

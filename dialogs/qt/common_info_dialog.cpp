@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "app/common_fields.h"
 #include "dialogs/qt/dialog_fields.h"
 #include "dialogs/qt/gui_text.h"
 #include "links/qt/link_static.h"
@@ -15,8 +14,12 @@ namespace orv {
 
 namespace {
 
-// The "Test" label of each field that holds a link, by item id; 0 for none.
-constexpr int kTestLinkIds[CommonInfo::kFieldCount] = {0, 0, 1028, 0, 1030, 0, 0, 0, 1034, 1031, 0, 1032, 0, 1033};
+// The "Test" label beside field i, or null.
+const TestLink* testLinkOf(uint32_t i) {
+    for (const TestLink& link : commonInfoTestLinks())
+        if (link.fieldId == commonInfoEditIds()[i]) return &link;
+    return nullptr;
+}
 
 constexpr uint32_t kLeftColumnFields = 6;
 
@@ -53,8 +56,8 @@ void CommonInfoDialog::buildLayout() {
         grid->addWidget(label, row, 0, f.multiLine ? Qt::AlignTop : Qt::AlignVCenter);
         grid->addWidget(editor, row, 1);
         if (f.multiLine) grid->setRowStretch(row, 1);
-        if (f.link != FieldLink::None) {
-            auto* link = makeTestLink(kTestLinkIds[i], this, QString::fromLatin1(f.name) + "Test");
+        if (const TestLink* test = testLinkOf(i)) {
+            auto* link = makeTestLink(static_cast<int>(test->linkId), this, QString::fromLatin1(f.name) + "Test");
             connect(link, &CLinkStatic::clicked, this, &CommonInfoDialog::linkClicked);
             grid->addWidget(link, row, 2);
         }
@@ -97,12 +100,9 @@ CommonInfo CommonInfoDialog::info() const {
 }
 
 void CommonInfoDialog::linkClicked(int itemId) {
-    for (uint32_t i = 0; i < CommonInfo::kFieldCount; ++i) {
-        if (commonFields()[i].link == FieldLink::None || kTestLinkIds[i] != itemId) continue;
-        ByteString text = fieldBytesAt(i);
-        if (commonFields()[i].link == FieldLink::Mail) openMailField(ui_, text);
-        else openWebField(ui_, text);
-        return;
+    const TestLink* link = findTestLink(commonInfoTestLinks(), static_cast<uint32_t>(itemId));
+    for (uint32_t i = 0; link && i < CommonInfo::kFieldCount; ++i) {
+        if (commonInfoEditIds()[i] == link->fieldId) openFieldLink(ui_, link->opens, fieldBytesAt(i));
     }
 }
 

@@ -1,9 +1,10 @@
 #include "dialogs/qt/days_edit.h"
 
 #include <QLineEdit>
-#include <algorithm>
 #include <limits>
 
+#include "dialogs/dialog_rules.h"
+#include "dialogs/qt/gui_text.h"
 
 namespace orv {
 
@@ -18,19 +19,10 @@ void DaysEdit::setNumber(uint32_t value) { lineEdit()->setText(QString::number(v
 
 QString DaysEdit::text() const { return lineEdit()->text(); }
 
-uint32_t DaysEdit::clampedValue() const {
-    uint32_t v = 0;
-    for (QChar c : text()) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) break;
-        v = std::min<uint32_t>(v * 10 + static_cast<uint32_t>(c.unicode() - '0'), kMaximum);
-    }
-    return v;
-}
+uint32_t DaysEdit::clampedValue() const { return daysStepped(fromQString(text()).view(), 0); }
 
 void DaysEdit::stepBy(int steps) {
-    int64_t v = static_cast<int64_t>(clampedValue()) + steps;
-    v = std::clamp<int64_t>(v, 0, kMaximum);
-    setNumber(static_cast<uint32_t>(v));
+    setNumber(daysStepped(fromQString(text()).view(), steps));
     lineEdit()->selectAll();
 }
 
@@ -38,15 +30,12 @@ QAbstractSpinBox::StepEnabled DaysEdit::stepEnabled() const {
     uint32_t v = clampedValue();
     StepEnabled e = StepNone;
     if (v > 0) e |= StepDownEnabled;
-    if (v < kMaximum) e |= StepUpEnabled;
+    if (v < kMaxFreeUpgradeDays) e |= StepUpEnabled;
     return e;
 }
 
 QValidator::State DaysEdit::validate(QString& input, int&) const {
-    for (QChar c : input) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return QValidator::Invalid;
-    }
-    return QValidator::Acceptable;
+    return daysTextAllowed(fromQString(input).view()) ? QValidator::Acceptable : QValidator::Invalid;
 }
 
 }  // namespace orv

@@ -12,8 +12,6 @@ namespace orv {
 class DaysEdit : public QAbstractSpinBox {
     Q_OBJECT
 public:
-    static constexpr uint32_t kMaximum = 1000000;
-
     explicit DaysEdit(QWidget* parent = nullptr);
 
     // Shows the number without separators.
@@ -27,7 +25,7 @@ protected:
     StepEnabled stepEnabled() const override;
 
 private:
-    // The arrows' idea of the current value: the text, held to 0..kMaximum.
+    // The arrows' idea of the current value: the text, held to 0..kMaxFreeUpgradeDays.
     uint32_t clampedValue() const;
 };
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <limits>
 
+#include "dialogs/dialog_rules.h"
 #include "dialogs/qt/gui_text.h"
 #include "links/qt/link_static.h"
 
@@ -85,16 +86,12 @@ void setEditorText(QPlainTextEdit* edit, const ByteString& bytes) {
 }
 
 ByteString lineBytes(const ByteString& original, const QLineEdit* edit) {
-    QString now = edit->text();
-    if (now == edit->property(kShownText).toString()) return original;
-    return fieldBytes(original, now);
+    return fieldOnOk(original, fromQString(edit->property(kShownText).toString()), fromQString(edit->text()));
 }
 
 ByteString editorBytes(const ByteString& original, const QPlainTextEdit* edit) {
-    QString now = edit->toPlainText();
-    if (now == edit->property(kShownText).toString()) return original;
-    now.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return fromQString(now);
+    const auto crLf = [](QString text) { return fromQString(text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"))); };
+    return fieldOnOk(original, crLf(edit->property(kShownText).toString()), crLf(edit->toPlainText()));
 }
 
 void showIdList(QListWidget* list, const RecordChoices& choices, const IdList& ids) {

@@ -6,15 +6,17 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
+#include "dialogs/dialog_rules.h"
 #include "dialogs/qt/dialog_fields.h"
 #include "dialogs/qt/gui_text.h"
 #include "links/qt/link_static.h"
+#include "resources/control_ids.h"
 
 namespace orv {
 
 namespace {
-constexpr int kScreenshotTest = 1041;
-constexpr int kThumbnailTest = 1042;
+constexpr int kScreenshotTest = IDC_FEAT_SCREENSHOT_TEST;
+constexpr int kThumbnailTest = IDC_FEAT_THUMBNAIL_TEST;
 }  // namespace
 
 FeatureDialog::FeatureDialog(UiServices ui, QWidget* parent) : QDialog(parent), ui_(std::move(ui)) {
@@ -87,8 +89,10 @@ FeatureRecord FeatureDialog::record() const {
 }
 
 void FeatureDialog::linkClicked(int itemId) {
-    if (itemId == kScreenshotTest) openWebField(ui_, lineBytes(original_.screenshot, screenshot_));
-    else if (itemId == kThumbnailTest) openWebField(ui_, lineBytes(original_.thumbnail, thumbnail_));
+    const TestLink* link = findTestLink(featureTestLinks(), static_cast<uint32_t>(itemId));
+    if (!link) return;
+    const FeatureRecord now = record();
+    openFieldLink(ui_, link->opens, link->fieldId == IDC_FEAT_SCREENSHOT ? now.screenshot : now.thumbnail);
 }
 
 bool editFeature(const UiServices& ui, QWidget* parent, FeatureRecord& record, const VersionChoices& versions) {

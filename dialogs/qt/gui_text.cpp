@@ -17,11 +17,6 @@ ByteString fromQString(const QString& text) {
     return ByteString(out.constData(), static_cast<uint32_t>(out.size()));
 }
 
-ByteString fieldBytes(const ByteString& original, const QString& shown) {
-    if (shown == toQString(original)) return original;
-    return fromQString(shown);
-}
-
 QString plainToolTip(const QString& text) {
     return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpaceNoWrap);
 }

@@ -11,11 +11,6 @@ namespace orv {
 QString toQString(const ByteString& bytes);
 ByteString fromQString(const QString& text);
 
-// What an edit field hands back: the original bytes when the user left the
-// text as it was shown, so bytes the locale cannot decode survive an edit
-// of another field; otherwise the new text encoded.
-ByteString fieldBytes(const ByteString& original, const QString& shown);
-
 // A tooltip that shows `text` literally: Qt reads any tooltip that looks
 // like markup as markup, so the text goes in escaped.
 QString plainToolTip(const QString& text);

@@ -1,38 +1,44 @@
 #include "dialogs/qt/services.h"
 
+#include <QMessageBox>
+
+#include "dialogs/qt/gui_text.h"
+#include "links/open_link.h"
+
 namespace orv {
 
 namespace {
 
-QMessageBox::StandardButton runMessageBox(QWidget* parent, const MessageRequest& r) {
+MessageAnswer runMessageBox(QWidget* parent, const MessageRequest& r) {
     const bool ok = r.buttons == MessageButtons::Ok;
-    QMessageBox box(QMessageBox::NoIcon, r.caption, QString(),
+    QMessageBox box(QMessageBox::NoIcon, toQString(r.caption), QString(),
                     ok ? QMessageBox::Ok : (QMessageBox::Yes | QMessageBox::No), parent);
     // Names and server answers are shown as they are, never as markup.
     box.setTextFormat(Qt::PlainText);
-    box.setText(r.text);
+    box.setText(toQString(r.text));
     box.setDefaultButton(ok ? QMessageBox::Ok : QMessageBox::Yes);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    const int answer = box.exec();
+    return answer == QMessageBox::Yes ? MessageAnswer::Yes : answer == QMessageBox::No ? MessageAnswer::No
+                                                                                       : MessageAnswer::Ok;
 }
 
 }  // namespace
 
 UiServices realUiServices() {
-    return {runMessageBox, [](LinkKind kind, const ByteString& link) {
+    return {runMessageBox,
+            [](LinkKind kind, const ByteString& link) {
                 openLink(realLinkSystem(), kind, link);  // the result tells the user nothing more
-            }};
+            },
+            [](const ByteString& location) { return determineDownloadSize(location); }};
 }
 
-void showError(const UiServices& ui, QWidget* parent, const QString& text) {
-    ui.message(parent, {QStringLiteral("Error"), text, MessageButtons::Ok});
+bool ask(const UiServices& ui, QWidget* parent, const MessageRequest& request) {
+    return ui.message(parent, request) == MessageAnswer::Yes;
 }
 
-bool askYesNo(const UiServices& ui, QWidget* parent, const QString& caption, const QString& text) {
-    return ui.message(parent, {caption, text, MessageButtons::YesNo}) == QMessageBox::Yes;
+void openFieldLink(const UiServices& ui, FieldLink opens, const ByteString& text) {
+    const LinkRequest request = fieldLinkRequest(opens, text);
+    ui.openLink(request.kind, request.link);
 }
-
-void openWebField(const UiServices& ui, const ByteString& text) { ui.openLink(LinkKind::Web, text); }
-
-void openMailField(const UiServices& ui, const ByteString& text) { ui.openLink(LinkKind::Mail, "mailto:" + text); }
 
 }  // namespace orv

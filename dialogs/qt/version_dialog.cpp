@@ -10,18 +10,20 @@
 
 #include "app/download_size.h"
 #include "dialogs/qt/days_edit.h"
+#include "dialogs/dialog_rules.h"
 #include "dialogs/qt/dialog_fields.h"
 #include "dialogs/qt/gui_text.h"
 #include "dialogs/qt/release_date.h"
 #include "links/qt/link_static.h"
+#include "resources/control_ids.h"
 #include "support/numbers.h"
 
 namespace orv {
 
 namespace {
-constexpr int kLocationTest = 1039;
-constexpr int kScreenshotTest = 1041;
-constexpr int kThumbnailTest = 1042;
+constexpr int kLocationTest = IDC_VER_LOCATION_TEST;
+constexpr int kScreenshotTest = IDC_VER_SCREENSHOT_TEST;
+constexpr int kThumbnailTest = IDC_VER_THUMBNAIL_TEST;
 }  // namespace
 
 VersionDialog::VersionDialog(UiServices ui, QWidget* parent) : QDialog(parent), ui_(std::move(ui)) {
@@ -141,18 +143,22 @@ VersionRecord VersionDialog::record() const {
 }
 
 void VersionDialog::linkClicked(int itemId) {
-    if (itemId == kLocationTest) openWebField(ui_, lineBytes(original_.location, location_));
-    else if (itemId == kScreenshotTest) openWebField(ui_, lineBytes(original_.screenshot, screenshot_));
-    else if (itemId == kThumbnailTest) openWebField(ui_, lineBytes(original_.thumbnail, thumbnail_));
+    const TestLink* link = findTestLink(versionTestLinks(), static_cast<uint32_t>(itemId));
+    if (!link) return;
+    const VersionRecord now = record();
+    const ByteString& text = link->fieldId == IDC_VER_LOCATION     ? now.location
+                             : link->fieldId == IDC_VER_SCREENSHOT ? now.screenshot
+                                                                   : now.thumbnail;
+    openFieldLink(ui_, link->opens, text);
 }
 
 void VersionDialog::determineFileSize() {
     // The request is synchronous: the dialog waits with a busy cursor.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    DownloadSizeResult result = determineDownloadSize(lineBytes(original_.location, location_));
+    const DownloadSizeResult result = ui_.determineSize(lineBytes(original_.location, location_));
     QApplication::restoreOverrideCursor();
     if (result.ok) fileSize_->setText(toQString(result.size));
-    else showError(ui_, this, toQString(result.message));
+    else ui_.message(this, errorMessage(result.message));
 }
 
 bool editVersion(const UiServices& ui, QWidget* parent, VersionRecord& record, const VersionChoices& versions) {

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -72,8 +73,8 @@ protected:
     MainWindowServices services() {
         MainWindowServices s;
         s.ui.message = [this](QWidget*, const MessageRequest& r) {
-            messages << r.caption + (r.buttons == MessageButtons::Ok ? " [OK]: " : " [Yes/No]: ") + r.text;
-            return r.buttons == MessageButtons::Ok ? QMessageBox::Ok : yes ? QMessageBox::Yes : QMessageBox::No;
+            messages << toQString(r.caption + (r.buttons == MessageButtons::Ok ? " [OK]: " : " [Yes/No]: ") + r.text);
+            return r.buttons == MessageButtons::Ok ? MessageAnswer::Ok : yes ? MessageAnswer::Yes : MessageAnswer::No;
         };
         s.saveLockWait = std::chrono::milliseconds(100);
         s.chooseFile = [this](QWidget*, const FileDialogRequest& r) {
@@ -85,10 +86,10 @@ protected:
             field = ok ? text : ByteString("scribbled by a cancelled dialog");
             return ok;
         };
-        s.editors = {[=](QWidget*, CommonInfo& c) { return edit(0, c.company, {}, {}); },
-                     [=](QWidget*, VersionRecord& v, const RecordChoices& vs) { return edit(v.id, v.version, vs, {}); },
-                     [=](QWidget*, FeatureRecord& f, const RecordChoices& vs) { return edit(f.id, f.title, vs, {}); },
-                     [=](QWidget*, BugRecord& b, const RecordChoices& vs, const RecordChoices& fs) {
+        s.editors = {[=](CommonInfo& c) { return edit(0, c.company, {}, {}); },
+                     [=](VersionRecord& v, const RecordChoices& vs) { return edit(v.id, v.version, vs, {}); },
+                     [=](FeatureRecord& f, const RecordChoices& vs) { return edit(f.id, f.title, vs, {}); },
+                     [=](BugRecord& b, const RecordChoices& vs, const RecordChoices& fs) {
                          return edit(b.id, b.title, vs, fs);
                      }};
         return s;
@@ -306,7 +307,8 @@ TEST_F(MainWindowTest, OpenReportsWhatItCannotUseAndReplacesThePackageOnlyWithAP
     EXPECT_EQ(messages.value(1), "Error [OK]: Unable to open '" + path("gone.dat") + "' for reading.");
     EXPECT_EQ(fileNameShown(), path("sample.dat"));
     EXPECT_EQ(window->selectedRow(), 1);  // no refresh
-    EXPECT_EQ(fileRequests[0].title + ": " + fileRequests[0].nameFilters.join(", "),
+    EXPECT_EQ(fileRequests[0].title + ": " + dialogNameFilter(fileRequests[0].filters[0]) + ", " +
+                  dialogNameFilter(fileRequests[0].filters[1]),
               "Open: Update Data File (*.dat), All Files (*)");
 
     // A file that is no package: its name is shown and the list rebuilt.
@@ -354,7 +356,7 @@ TEST_F(MainWindowTest, SaveWritesTheShownFileOrAsksForAnotherUntilOneCanBeWritte
     click("saveButton");
     ASSERT_EQ(fileRequests.size(), 3u);
     // The default suffix lets the dialog ask before it replaces pkg.dat.
-    EXPECT_EQ(fileRequests[1].title + " ." + fileRequests[1].defaultSuffix, "Save As .dat");
+    EXPECT_EQ(fileRequests[1].title + " ." + defaultExtension(configuredPattern(fileRequests[1])), "Save As .dat");
     EXPECT_EQ(messages.size(), 3);
     EXPECT_EQ(readPackageFile(path("pkg.dat")), window->package());
     EXPECT_EQ(window->result(), QDialog::Accepted);
@@ -412,7 +414,7 @@ TEST_F(MainWindowTest, EnterSavesEscapeCancelsWithoutWritingAndF1ShowsTheAboutBo
 
 TEST_F(MainWindowTest, AddAndEditThroughTheRealDialogs) {
     MainWindowServices s = services();
-    s.editors = dialogEditors(s.ui);
+    s.editors = {};  // the real dialogs
     start(writePackageFile(samplePackage(), "sample.dat"), &s);
     // Answers the next editor dialog with `value` in its line `field`.
     auto answer = [&](const char* field, const char* value, const char* button) {

@@ -46,8 +46,9 @@ struct Recorder {
     Links links;
     std::vector<MessageRequest> boxes;
     UiServices ui() {
-        return {[this](QWidget*, const MessageRequest& r) { return boxes.push_back(r), QMessageBox::Ok; },
-                [this](LinkKind k, const ByteString& l) { links.emplace_back(k, l); }};
+        return {[this](QWidget*, const MessageRequest& r) { return boxes.push_back(r), MessageAnswer::Ok; },
+                [this](LinkKind k, const ByteString& l) { links.emplace_back(k, l); },
+                [](const ByteString& location) { return determineDownloadSize(location); }};
     }
 };
 
