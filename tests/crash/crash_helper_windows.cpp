@@ -9,22 +9,12 @@
 #include <cstring>
 
 #include "crash/program_environment.h"
+#include "tests/crash/deliberate_faults.h"
 
 namespace {
 
-volatile int gNeverReached = -1;
-
-int recurse(int depth) {
-    if (depth == gNeverReached) return 0;
-    volatile char frame[4096];
-    frame[0] = static_cast<char>(depth);
-    return recurse(depth + 1) + frame[0];
-}
-
-void fault() {
-    int* volatile target = reinterpret_cast<int*>(uintptr_t{16});
-    *target = 1;
-}
+using orv::test::fault;
+using orv::test::recurse;
 
 struct HangingHandler : orv::CrashReportHandler {
     bool OnCrash() override {
