@@ -3,6 +3,7 @@
 #include <cderr.h>
 #include <commdlg.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,10 @@ BoundFunction<BOOL WINAPI(OPENFILENAMEW*)> gSave("comdlg32.dll", "GetSaveFileNam
 BoundFunction<DWORD WINAPI()> gLastError("comdlg32.dll", "CommDlgExtendedError");
 
 constexpr DWORD kBufferCharacters = 256000;
-constexpr DWORD kOldStructureSize = 76;  // without the three members Windows 2000 added
+// The structure without the three members Windows 2000 added (76 bytes on
+// 32-bit Windows, 136 here).
+constexpr DWORD kOldStructureSize = offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR);
+static_assert(kOldStructureSize == (sizeof(void*) == 8 ? 136 : 76));
 
 // The text with its NUL separators kept.
 std::wstring wideWithNuls(const ByteString& text) {
