@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/spool.h"
-#include "crash/signal_stack.h"
+#include "crash/program_thread.h"
 
 namespace orv {
 
@@ -142,6 +142,10 @@ DigestOutcome digestDownload(const ByteString& location, const DigestOptions& op
     d.size = received;
     d.sha256 = sha256.finish();
     d.sha512 = sha512.finish();
+    if (d.sha256.empty() || d.sha512.empty()) {
+        out.message = "the system could not compute the download's hashes";
+        return out;
+    }
     d.etag = headerText(head.etag);
     d.lastModified = headerText(head.lastModified);
     if (options.key) {

@@ -22,7 +22,8 @@ public:
 
     void add(std::string_view bytes);
     // The hash of everything added, in lower-case hexadecimal; the hash
-    // then starts again from nothing.
+    // then starts again from nothing. Empty when the system could not
+    // compute it (its cryptography library missing or failing).
     std::string finish();
 
     struct State;
@@ -31,7 +32,8 @@ private:
     std::unique_ptr<State> state_;
 };
 
-// An Ed25519 private key.
+// An Ed25519 private key. Only the POSIX backend signs: Windows' own
+// cryptography has no Ed25519, so there load() refuses every key.
 class SigningKey {
 public:
     SigningKey();
@@ -57,5 +59,8 @@ public:
 private:
     std::unique_ptr<Key> key_;
 };
+
+// Bytes in lower-case hexadecimal, as the backends give hashes.
+std::string lowerHex(const unsigned char* bytes, size_t count);
 
 }  // namespace orv

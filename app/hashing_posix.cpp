@@ -41,13 +41,7 @@ std::string StreamHash::finish() {
     unsigned int length = 0;
     EVP_DigestFinal_ex(state_->context, digest, &length);
     EVP_DigestInit_ex(state_->context, state_->method, nullptr);
-    static const char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned int i = 0; i < length; ++i) {
-        out += kHex[digest[i] >> 4];
-        out += kHex[digest[i] & 15];
-    }
-    return out;
+    return lowerHex(digest, length);
 }
 
 struct SigningKey::Key {

@@ -80,8 +80,7 @@ std::string readFailure(const std::string& path) {
     return "the file could not be read whole (too large for the memory there is?)";
 }
 
-std::string writeFailure(const std::string& path) {
-    const DWORD saved = GetLastError();
+std::string writeObstacle(const std::string& path) {
     const std::string name = systemName(path);
     const size_t slash = name.rfind('\\');
     const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
@@ -96,6 +95,13 @@ std::string writeFailure(const std::string& path) {
         if (h == INVALID_HANDLE_VALUE) return systemErrorText(GetLastError()).toStdString();
         CloseHandle(h);
     }
+    return "";
+}
+
+std::string writeFailure(const std::string& path) {
+    const DWORD saved = GetLastError();
+    const std::string obstacle = writeObstacle(path);
+    if (!obstacle.empty()) return obstacle;
     return saved ? systemErrorText(saved).toStdString() : "the system refused the write";
 }
 

@@ -1,6 +1,6 @@
-// The commands whose work has no Windows backend yet (hashing and the
-// scratch file of downloads; the feeds' XML): they say so, in the same
-// one-line form as every failure.
+// The command whose work has no Windows backend yet (the feeds' XML, as
+// Debian has no XML library for MinGW): it says so, in the same one-line
+// form as every failure.
 #include "cli/commands.h"
 
 namespace orv::cli {
@@ -9,12 +9,11 @@ namespace {
 
 int unavailable(Context& ctx) {
     return ctx.fail(kFileError, "", "'" + ctx.options().command + "' is not available in the Windows build yet",
-                    "use the Linux build for digests and feeds");
+                    "use the Linux build for feeds");
 }
 
 }  // namespace
 
-int runDigest(Context& ctx) { return unavailable(ctx); }
 int runFeed(Context& ctx) { return unavailable(ctx); }
 
 }  // namespace orv::cli
