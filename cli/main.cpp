@@ -172,6 +172,9 @@ int main(int argc, char** argv) {
 
     CLI::App app{"Reads, checks and changes update packages (.dat files) from a shell.", "orvantis-cli"};
     app.require_subcommand(1, 1);
+    // On Windows the library would read "/name" as an option; there it is a
+    // path from the drive's root. Set before the commands, which inherit it.
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", "orvantis-cli " ORV_VERSION);
     app.add_flag("--verbose", o.verbose, "Add the full text to an error where there is more")->configurable(false);
     app.fallthrough();

@@ -521,6 +521,8 @@ TEST_F(Cli, UsageFileAndFormatErrorsSayWhatIsWrongAndWriteNothing) {
         {{"add-version", sample_, "--version", "3.0", "--location", "http://x/", "--size", "12 MB"}, "", 2, "positive number"},
         {{"export", sample_, "--encoding", "no-such-code"}, "", 2, "unknown encoding 'no-such-code'"},
         {{"show", dir_}, "", 3, kIsAFolder},
+        // A name that starts with "/" is a file on Windows too, never an option.
+        {{"show", "/orv-no-such-folder/x.dat"}, "", 3, "'/orv-no-such-folder/x.dat': cannot read"},
         {{"check", file("damaged.dat")}, "", 3, "damaged.dat': cannot read: not a package file"},
         {{"export", sample_, "-o", file("no/such/folder/x.json")}, "", 3,
          "cannot write (any old file was left as it was): " + kNoSuchFolder},
