@@ -13,14 +13,5 @@ packages=(
   librsvg2-bin icoutils wixl xvfb xdotool x11-apps imagemagick
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup-windows: installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
-echo "setup-windows: all dependencies present"
+source "$(dirname "$0")/debian-packages.sh"
+install_missing setup-windows "${packages[@]}"
