@@ -23,6 +23,7 @@
 #include "dialogs/qt/version_dialog.h"
 #include "links/qt/link_static.h"
 #include "support/numbers.h"
+#include "tests/dialogs/sample_choices.h"
 #include "tests/net/script_server.h"
 
 // Records are built with designated initializers, naming only what matters.
@@ -63,15 +64,7 @@ void clickLine(QListWidget* list, int row) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
-// Versions with ids 1, 3 and 2 in that package order, and features 3, 8, 6.
-Package samplePackage() {
-    Package p;
-    p.versions = {{.id = 1, .version = "1.0", .releaseDate = "2020-01-02 00:00:00"},
-                  {.id = 3, .version = "1.1", .releaseDate = "2020-06-30 00:00:00"},
-                  {.id = 2, .version = "2.0", .releaseDate = "2021-03-04 00:00:00"}};
-    p.features = {{.id = 3, .title = "Three"}, {.id = 8, .title = "Eight"}, {.id = 6, .title = "Six"}};
-    return p;
-}
+using orv::testing::samplePackage;
 VersionChoices versions() { return versionChoices(samplePackage()); }
 FeatureChoices features() { return featureChoices(samplePackage()); }
 

@@ -12,6 +12,7 @@
 #include "resources/control_ids.h"
 #include "support/numbers.h"
 #include "tests/net/script_server.h"
+#include "tests/dialogs/sample_choices.h"
 
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
@@ -42,14 +43,7 @@ void toggleLine(HWND dialog, int list, int line) {
 }
 ByteString text(HWND dialog, int id) { return itemText(dialog, id); }
 
-Package samplePackage() {
-    Package p;
-    p.versions = {{.id = 1, .version = "1.0", .releaseDate = "2020-01-02 00:00:00"},
-                  {.id = 3, .version = "1.1", .releaseDate = "2020-06-30 00:00:00"},
-                  {.id = 2, .version = "2.0", .releaseDate = "2021-03-04 00:00:00"}};
-    p.features = {{.id = 3, .title = "Three"}, {.id = 8, .title = "Eight"}, {.id = 6, .title = "Six"}};
-    return p;
-}
+using orv::testing::samplePackage;
 
 const VersionRecord kVersion{.id = 3, .version = "1.1", .reservedText = "kept",
                              .location = "http://example.com/app-1.1.zip", .fileSize = "1,234 bytes",
